@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "link/delay.h"
+#include "platform/clock.h"
+#include "platform/virtual_clock.h"
+#include "toolkit/application.h"
+#include "toolkit/form.h"
+#include "toolkit/thread.h"
+#include "toolkit/timer.h"
+
+namespace {
+
+class RuntimeTest : public ::testing::Test {
+ protected:
+  explicit RuntimeTest(uint32_t start_tick = 0) : clock_(Options(start_tick)) {}
+  static platform::VirtualClock::Options Options(uint32_t start_tick) {
+    platform::VirtualClock::Options o;
+    o.start_tick = start_tick;
+    return o;
+  }
+  uint64_t Now() { return platform::CurrentClock().NowMs(); }
+  // Runs the message loop until `done` holds.
+  void RunUntil(const std::function<bool()>& done) {
+    while (!done()) app_.HandleMessage();
+  }
+
+  platform::ScopedVirtualClock clock_;
+  TApplication app_;
+};
+
+TEST_F(RuntimeTest, TimerFiresAfterItsIntervalAndReEnablingRestartsThePeriod) {
+  TTimer timer(&app_);
+  timer.SetEnabled(false);
+  timer.SetInterval(2000);
+  std::vector<uint64_t> fired;
+  timer.OnTimer = [&](TObject*) { fired.push_back(Now()); };
+  timer.SetEnabled(true);
+  RunUntil([&] { return Now() >= 1999; });
+  EXPECT_TRUE(fired.empty());
+  RunUntil([&] { return !fired.empty(); });
+  EXPECT_EQ(fired, std::vector<uint64_t>{2000});
+
+  platform::Sleep(500);  // busy outside the loop; now 2500
+  timer.SetEnabled(false);
+  timer.SetEnabled(true);
+  RunUntil([&] { return fired.size() == 2; });
+  EXPECT_EQ(fired.back(), 4500u);
+}
+
+TEST_F(RuntimeTest, TimerWaitsForTheLoopAndFiresOnceWhenLongOverdue) {
+  TTimer timer(&app_);
+  timer.SetInterval(100);
+  int count = 0;
+  timer.OnTimer = [&](TObject*) { ++count; };
+  platform::Sleep(1000);  // ten periods pass with the main thread busy elsewhere
+  EXPECT_EQ(count, 0);
+  app_.ProcessMessages();
+  EXPECT_EQ(count, 1);
+  app_.ProcessMessages();
+  EXPECT_EQ(count, 1) << "the next period starts when the timer fired";
+}
+
+TEST_F(RuntimeTest, DelayPumpsAndEndsAtTheFirstTurnPastItsTime) {
+  const uint32_t start = platform::TimeGetTime();
+  int pumped = 0;
+  app_.Post([&] { ++pumped; });
+  Delay(500, true);
+  EXPECT_EQ(platform::TimeGetTime() - start, 510u);
+  EXPECT_EQ(pumped, 1);
+}
+
+class RuntimeNearWrapTest : public RuntimeTest {
+ protected:
+  RuntimeNearWrapTest() : RuntimeTest(0xFFFFFF00u) {}
+};
+
+TEST_F(RuntimeNearWrapTest, DelayIsSafeAcrossTheTickWrap) {
+  Delay(500, true);
+  EXPECT_EQ(Now(), 510u);
+  EXPECT_LT(platform::TimeGetTime(), 0x200u);
+}
+
+TEST_F(RuntimeTest, DelayOfZeroMakesOneTurn) {
+  Delay(0, false);
+  EXPECT_EQ(Now(), 10u);
+}
+
+class Worker : public TThread {
+ public:
+  explicit Worker(std::vector<std::string>& log) : TThread("worker"), log_(log) {}
+
+ protected:
+  void Execute() override {
+    platform::Sleep(300);
+    log_.push_back(platform::IsMainThread() ? "execute on main" : "execute on worker");
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+TEST_F(RuntimeTest, CompletionHandlerRunsOnTheMainThreadAfterExecute) {
+  std::vector<std::string> log;
+  bool freed = false;
+  auto* worker = new Worker(log);
+  worker->FreeOnTerminate = true;
+  worker->OnTerminate = [&](TObject*) {
+    log.push_back(platform::IsMainThread() ? "terminate on main" : "terminate elsewhere");
+    freed = true;
+  };
+  worker->Start();
+  RunUntil([&] { return freed; });
+  EXPECT_EQ(log, (std::vector<std::string>{"execute on worker", "terminate on main"}));
+  EXPECT_EQ(Now(), 300u);
+}
+
+TEST_F(RuntimeTest, SynchronizeReturnsTheMainThreadsResult) {
+  int result = 0;
+  bool on_main = false;
+  bool done = false;
+  platform::Thread caller("caller", [&] {
+    TThread::Synchronize([&] {
+      on_main = platform::IsMainThread();
+      result = 42;
+    });
+    TThread::Queue([&] { done = true; });
+  });
+  RunUntil([&] { return done; });
+  caller.Join();
+  EXPECT_TRUE(on_main);
+  EXPECT_EQ(result, 42);
+}
+
+TEST_F(RuntimeTest, NestedModalLoopsUnwindInOrder) {
+  TForm* outer = new TForm(&app_);
+  TForm* inner = new TForm(&app_);
+  std::vector<std::string> log;
+  TTimer opener(&app_);
+  opener.SetInterval(100);
+  opener.OnTimer = [&](TObject*) {
+    opener.SetEnabled(false);
+    log.push_back("inner shown");
+    inner->ShowModal();
+    log.push_back("inner returned");
+    outer->Close();
+  };
+  TTimer closer(&app_);
+  closer.SetInterval(300);
+  closer.OnTimer = [&](TObject*) {
+    closer.SetEnabled(false);
+    EXPECT_EQ(app_.ModalForms().back(), inner);
+    inner->Close();
+  };
+  outer->ShowModal();
+  log.push_back("outer returned");
+  EXPECT_EQ(log, (std::vector<std::string>{"inner shown", "inner returned", "outer returned"}));
+  EXPECT_FALSE(inner->Visible());
+  EXPECT_FALSE(outer->Visible());
+  EXPECT_EQ(Now(), 300u);
+}
+
+}  // namespace

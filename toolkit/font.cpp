@@ -1,0 +1,41 @@
+#include "toolkit/font.h"
+
+#include "toolkit/main_thread.h"
+
+void TFont::Changed() {
+  TK_ASSERT_MAIN_THREAD("a font");
+  if (OnChange) OnChange();
+}
+
+void TFont::SetName(std::string name) {
+  if (name_ == name) return;
+  name_ = std::move(name);
+  Changed();
+}
+
+void TFont::SetHeight(int height) {
+  if (height_ == height) return;
+  height_ = height;
+  Changed();
+}
+
+void TFont::SetColor(TColor color) {
+  if (color_ == color) return;
+  color_ = color;
+  Changed();
+}
+
+void TFont::SetStyle(TFontStyles style) {
+  if (style_ == style) return;
+  style_ = style;
+  Changed();
+}
+
+void TFont::Assign(const TFont& other) {
+  if (*this == other) return;
+  name_ = other.name_;
+  height_ = other.height_;
+  color_ = other.color_;
+  style_ = other.style_;
+  Changed();
+}
