@@ -177,6 +177,19 @@ void TWinControl::SetFocus() {
   if (TForm* form = ParentForm()) form->FocusControl(this);
 }
 
+void TWinControl::SelectFirst() {
+  TForm* form = ParentForm();
+  if (!form) return;
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  for (TWinControl* c : list) {
+    if (c->TabStop() && c->CanFocus()) {
+      form->FocusControl(c);
+      return;
+    }
+  }
+}
+
 std::vector<TWinControl*> TWinControl::TabOrderedChildren() const {
   std::vector<TWinControl*> list;
   for (TControl* c : controls_) {

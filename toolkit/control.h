@@ -120,6 +120,8 @@ class TWinControl : public TControl {
   virtual bool CanFocus() const;
   bool Focused() const;
   void SetFocus();
+  // Gives the focus to the first tab stop among this control's window controls.
+  void SelectFirst();
   // The children that are window controls, in tab order.
   std::vector<TWinControl*> TabOrderedChildren() const;
   // This control's window controls in tab order, depth first.

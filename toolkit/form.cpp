@@ -267,7 +267,7 @@ void TForm::MouseDownAt(TMouseButton button, int x, int y, TShiftState shift) {
   }
   if (captured_ != hit) return;  // a handler took the mouse away
   const TPoint p = ToLocal(hit, x, y);
-  hit->MouseDown(button, shift | (double_click ? unsigned{ssDouble} : 0u), p.X, p.Y);
+  hit->MouseDown(button, shift | (double_click ? ssDouble : 0u), p.X, p.Y);
   if (double_click && captured_ == hit) hit->DblClick();
 }
 

@@ -46,16 +46,14 @@ constexpr TCursor crHandPoint = -21;
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // Shift state of keys and buttons at an input event.
-enum TShiftFlag : unsigned {
-  ssShift = 1,
-  ssAlt = 2,
-  ssCtrl = 4,
-  ssLeft = 8,
-  ssRight = 16,
-  ssMiddle = 32,
-  ssDouble = 64,
-};
 using TShiftState = unsigned;
+constexpr TShiftState ssShift = 1;
+constexpr TShiftState ssAlt = 2;
+constexpr TShiftState ssCtrl = 4;
+constexpr TShiftState ssLeft = 8;
+constexpr TShiftState ssRight = 16;
+constexpr TShiftState ssMiddle = 32;
+constexpr TShiftState ssDouble = 64;
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TTextLayout { tlTop, tlCenter, tlBottom };
@@ -72,8 +70,10 @@ constexpr uint16_t VK_INSERT = 45;
 constexpr uint16_t VK_V = 'V';
 
 // Grid cell drawing state.
-enum TGridDrawFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 using TGridDrawState = unsigned;
+constexpr TGridDrawState gdSelected = 1;
+constexpr TGridDrawState gdFocused = 2;
+constexpr TGridDrawState gdFixed = 4;
 
 // Event handler types.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
