@@ -1,6 +1,6 @@
 #include "toolkit/driver.h"
 
-#include "toolkit/utf.h"
+#include "platform/unicode.h"
 
 TControl* TDriver::Find(const std::string& name) const {
   if (form_->Name() == name) return form_;
@@ -60,7 +60,7 @@ void TDriver::Key(uint16_t key, TShiftState shift) {
 }
 
 void TDriver::Type(std::string_view text) {
-  for (char16_t unit : Utf8ToUtf16(text)) form_->KeyChar(unit);
+  for (char16_t unit : platform::Utf8ToUtf16(text)) form_->KeyChar(unit);
 }
 
 void TDriver::CtrlV() {

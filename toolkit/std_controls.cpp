@@ -6,7 +6,7 @@
 #include "toolkit/form.h"
 #include "toolkit/main_thread.h"
 #include "toolkit/text_metrics.h"
-#include "toolkit/utf.h"
+#include "platform/unicode.h"
 
 namespace {
 constexpr uint16_t VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46;
@@ -82,7 +82,7 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
   SetColor(clWindow);
 }
 
-std::string TEdit::Text() const { return Utf16ToUtf8(text_); }
+std::string TEdit::Text() const { return platform::Utf16ToUtf8(text_); }
 
 void TEdit::Changed() {
   Invalidate();
@@ -91,7 +91,7 @@ void TEdit::Changed() {
 
 void TEdit::SetText(std::string_view text) {
   TK_ASSERT_MAIN_THREAD("an edit's text");
-  std::u16string wide = Utf8ToUtf16(text);
+  std::u16string wide = platform::Utf8ToUtf16(text);
   if (wide == text_) return;
   text_ = std::move(wide);
   sel_start_ = 0;
@@ -148,12 +148,12 @@ void TEdit::HandleChar(char16_t key) {
       return;
     case 3:  // Ctrl+C
       if (sel_length_ > 0 && !password_char_) {
-        SetClipboardText(Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
+        SetClipboardText(platform::Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
       }
       return;
     case 24:  // Ctrl+X
       if (sel_length_ > 0 && !password_char_) {
-        SetClipboardText(Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
+        SetClipboardText(platform::Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
         ReplaceSelection(u"");
       }
       return;
@@ -202,7 +202,7 @@ bool TEdit::HandleKeyDown(uint16_t key, TShiftState shift) {
 
 void TEdit::PasteText(const std::string& text) {
   TK_ASSERT_MAIN_THREAD("an edit's text");
-  std::u16string wide = Utf8ToUtf16(text);
+  std::u16string wide = platform::Utf8ToUtf16(text);
   // A single-line edit takes the first line of the clipboard.
   const size_t line_end = wide.find_first_of(u"\r\n");
   if (line_end != std::u16string::npos) wide.resize(line_end);
