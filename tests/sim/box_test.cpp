@@ -52,20 +52,27 @@ std::string Ask(sim::Box& box, const std::string& command, uint64_t now = 0, con
 }
 
 TEST(BoxDiscovery, TheWizardsCodecReadsTheRecord) {
-  sim::BoxConfig c;
-  c.model_name = "Orvo NAS-220";
-  c.operation_mode = 1;
-  sim::Box box(c);
-  NasPacket request;
-  BuildDiscoveryRequest(request);
-  const std::vector<Bytes> replies = box.HandleDatagram(Bytes(request.begin(), request.end()), 0, "pc");
-  ASSERT_EQ(replies.size(), 1u);
-  ASSERT_EQ(replies[0].size(), 512u);
-  NasDiscoveryRecord record;
-  ASSERT_EQ(ParseDiscoveryReply(Packet(replies[0]), record), 0);
-  EXPECT_EQ(ReadTextField(record.bytes, discovery_field::kModelName, discovery_field::kModelNameSize), "Orvo NAS-220");
-  EXPECT_EQ(record.bytes[discovery_field::kOperationMode], 1);
-  EXPECT_TRUE(std::equal(c.mac.begin(), c.mac.end(), record.bytes.begin() + discovery_field::kMac));
+  struct Case {
+    std::string model;
+    uint8_t mode;
+  };
+  // The last two are the switches for a device the wizard must drop: mode 2, no "NAS" in the name.
+  for (const Case& k : {Case{"Orvo NAS-220", 1}, Case{"NAS-120", 2}, Case{"Storage-1", 0}}) {
+    sim::BoxConfig c;
+    c.model_name = k.model;
+    c.operation_mode = k.mode;
+    sim::Box box(c);
+    NasPacket request;
+    BuildDiscoveryRequest(request);
+    const std::vector<Bytes> replies = box.HandleDatagram(Bytes(request.begin(), request.end()), 0, "pc");
+    ASSERT_EQ(replies.size(), 1u);
+    ASSERT_EQ(replies[0].size(), 512u);
+    NasDiscoveryRecord record;
+    ASSERT_EQ(ParseDiscoveryReply(Packet(replies[0]), record), 0);
+    EXPECT_EQ(ReadTextField(record.bytes, discovery_field::kModelName, discovery_field::kModelNameSize), k.model);
+    EXPECT_EQ(record.bytes[discovery_field::kOperationMode], k.mode);
+    EXPECT_TRUE(std::equal(c.mac.begin(), c.mac.end(), record.bytes.begin() + discovery_field::kMac));
+  }
 }
 
 TEST(BoxProbe, PasswordDecidesAndTheRecordCarriesTheFlags) {

@@ -93,6 +93,21 @@ TEST_F(LanTest, LinkDelaysAddUpExactly) {
   EXPECT_EQ(Now(), 86u) << "two links each way";
 }
 
+TEST_F(LanTest, DelaySwitchHoldsEveryReplyBack) {
+  sim::BoxConfig c = BoxAt("192.168.1.20");
+  c.faults.reply_delay_ms = 1234;
+  world_.AddBox("a", "office", c);
+  pc::Udp udp;
+  udp.SendTo("192.168.1.20", 9999, DiscoveryRequest());
+  ASSERT_TRUE(udp.Receive(5));
+  EXPECT_EQ(Now(), 1234u);
+  NasPacket probe;
+  BuildProbeRequest(probe, NasMac{}, NasPassword{});
+  const pc::TcpResult r = pc::TcpExchange("192.168.1.20", 9998, pc::Bytes(probe.begin(), probe.end()));
+  EXPECT_EQ(r.reply.size(), 512u);
+  EXPECT_EQ(Now(), 2468u);
+}
+
 TEST_F(LanTest, LossDuplicationAndReorderingComeFromTheSeed) {
   sim::BoxNode& box = world_.AddBox("a", "office", BoxAt("192.168.1.20"));
   pc::Udp udp;
