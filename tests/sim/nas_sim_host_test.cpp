@@ -5,12 +5,14 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <thread>
 
 #include "link/codec.h"
 #include "netns.h"
 #include "pc_client.h"
 #include "platform/adapters.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -111,6 +113,33 @@ TEST_F(NasSimHostTest, ATakenPortIsAClearError) {
       << ReadFile(net_->TempFile("second.err"));
   first->Signal(SIGINT);
   EXPECT_EQ(first->Wait(5000), 0);
+}
+
+TEST_F(NasSimHostTest, SeveralBoxesEachAnswerFromTheirOwnAddress) {
+  ASSERT_TRUE(net_->AddBoxAddress(0, "10.77.0.12"));
+  const std::string config = net_->TempFile("boxes.json");
+  std::ofstream(config) << R"({"log": ")" << net_->TempFile("boxes.jsonl") << R"(", "boxes": [
+      {"name": "first", "address": "10.77.0.2", "mac": "00:11:32:00:00:01"},
+      {"name": "second", "address": "10.77.0.12", "mac": "00:11:32:00:00:02", "disks": "raid1-ext3"}]})";
+  auto boxes = StartNasSim({"--config", config}, "boxes");
+  netns::EnterNamespace pc(net_->pc());
+  pc::Udp udp(9999);
+  ASSERT_TRUE(Discover(udp)) << ReadFile(net_->TempFile("boxes.err"));
+  platform::Sleep(200);
+  while (udp.Receive(0)) {
+  }
+  NasPacket request;
+  BuildDiscoveryRequest(request);
+  udp.SendTo("255.255.255.255", 9999, pc::Bytes(request.begin(), request.end()));
+  std::set<std::string> from;
+  for (const pc::Received& r : udp.ReceiveAll(1)) {
+    if (r.bytes.size() > 1 && r.bytes[1] == kNasDirectionReply) from.insert(r.from);
+  }
+  EXPECT_EQ(from, (std::set<std::string>{"10.77.0.2:9999", "10.77.0.12:9999"}));
+  udp.SendTo("10.77.0.12", 9999, pc::Bytes(request.begin(), request.end()));
+  const std::vector<pc::Received> unicast = udp.ReceiveAll(1);
+  ASSERT_EQ(unicast.size(), 1u);
+  EXPECT_EQ(unicast[0].from, "10.77.0.12:9999");
 }
 
 TEST_F(NasSimHostTest, LongDatagramIsAnErrorAndDropped) {

@@ -124,6 +124,10 @@ TestNetwork::~TestNetwork() {
   if (!temp_dir_.empty()) std::filesystem::remove_all(temp_dir_);
 }
 
+bool TestNetwork::AddBoxAddress(int i, const std::string& address) {
+  return Run({"ip", "-n", box(i), "addr", "add", address + "/24", "broadcast", "10.77.0.255", "dev", "eth0"}) == 0;
+}
+
 std::string TestNetwork::TempFile(const std::string& name) const { return temp_dir_ + "/" + name; }
 
 EnterNamespace::EnterNamespace(const std::string& name) {

@@ -40,6 +40,8 @@ class TestNetwork {
   static std::string PcAddress() { return "10.77.0.1"; }
   static std::string BoxAddress(int i) { return "10.77.0." + std::to_string(i + 2); }
   std::string TempFile(const std::string& name) const;
+  // Gives box i one more address on its interface.
+  bool AddBoxAddress(int i, const std::string& address);
 
  private:
   TestNetwork() = default;
