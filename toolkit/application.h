@@ -107,7 +107,6 @@ class TApplication : public TComponent {
   std::mutex queue_mutex_;
   platform::CondVar queue_ready_{"the message loop to get work"};
   std::deque<std::function<void()>> queue_;
-  bool wake_pending_ = false;
 };
 
 // The application object of the program (created by the program main, or by a test).

@@ -1,0 +1,94 @@
+// The host's sockets on the loopback interface, in real time.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "platform/clock.h"
+#include "platform/sockets.h"
+#include "platform/thread.h"
+
+namespace {
+
+platform::SOCKADDR_IN Loopback(uint16_t port) {
+  platform::SOCKADDR_IN a;
+  a.sin_family = platform::kAfInet;
+  a.sin_port = platform::Htons(port);
+  a.sin_addr.s_addr = platform::inet_addr("127.0.0.1");
+  return a;
+}
+
+// A UDP socket bound to the first free loopback port from 40000 on.
+platform::SOCKET BoundUdp(uint16_t& port) {
+  for (port = 40000; port < 40100; ++port) {
+    const platform::SOCKET s = platform::socket(platform::kAfInet, platform::kSockDgram, 0);
+    const platform::SOCKADDR_IN a = Loopback(port);
+    if (platform::bind(s, &a, sizeof a) == 0) return s;
+    platform::closesocket(s);
+  }
+  return platform::INVALID_SOCKET;
+}
+
+TEST(HostSockets, CloseWakesAWaiterAndItsHandleStaysUnknown) {
+  uint16_t port = 0;
+  const platform::SOCKET s = BoundUdp(port);
+  ASSERT_NE(s, platform::INVALID_SOCKET);
+  std::atomic<int> result{0};
+  std::atomic<int> error{0};
+  platform::Thread waiter("waiter", [&] {
+    result = platform::select(s, nullptr);
+    error = platform::WSAGetLastError();
+  });
+  platform::Sleep(50);
+  const auto start = std::chrono::steady_clock::now();
+  platform::closesocket(s);
+  waiter.Join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(result.load(), platform::SOCKET_ERROR);
+  EXPECT_EQ(error.load(), platform::WSAEINTR);
+  const platform::SOCKET next = platform::socket(platform::kAfInet, platform::kSockDgram, 0);
+  EXPECT_NE(next, s);
+  char byte;
+  EXPECT_EQ(platform::recv(s, &byte, 1, 0), platform::SOCKET_ERROR);
+  EXPECT_EQ(platform::WSAGetLastError(), platform::WSAENOTSOCK);
+  platform::closesocket(next);
+}
+
+TEST(HostSockets, DatagramLongerThanTheBufferFailsAndIsDropped) {
+  uint16_t port = 0;
+  const platform::SOCKET receiver = BoundUdp(port);
+  const platform::SOCKET sender = platform::socket(platform::kAfInet, platform::kSockDgram, 0);
+  const platform::SOCKADDR_IN to = Loopback(port);
+  const std::string big(600, 'x');
+  const std::string small(100, 'y');
+  ASSERT_EQ(platform::sendto(sender, big.data(), 600, 0, &to, sizeof to), 600);
+  ASSERT_EQ(platform::sendto(sender, small.data(), 100, 0, &to, sizeof to), 100);
+  char buffer[512];
+  platform::SOCKADDR_IN from;
+  int from_length = sizeof from;
+  platform::TIMEVAL tv{2, 0};
+  ASSERT_EQ(platform::select(receiver, &tv), 1);
+  EXPECT_EQ(platform::recvfrom(receiver, buffer, 512, 0, &from, &from_length), platform::SOCKET_ERROR);
+  EXPECT_EQ(platform::WSAGetLastError(), platform::WSAEMSGSIZE);
+  EXPECT_EQ(platform::recvfrom(receiver, buffer, 512, 0, &from, &from_length), 100);
+  EXPECT_STREQ(platform::inet_ntoa(from.sin_addr), "127.0.0.1");
+  platform::closesocket(sender);
+  platform::closesocket(receiver);
+}
+
+TEST(HostSockets, SelectTimesOutAndConnectToAClosedPortIsRefused) {
+  uint16_t port = 0;
+  const platform::SOCKET s = BoundUdp(port);
+  platform::TIMEVAL tv{0, 200000};
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(platform::select(s, &tv), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
+  platform::closesocket(s);
+  const platform::SOCKET t = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+  const platform::SOCKADDR_IN to = Loopback(port);
+  EXPECT_EQ(platform::connect(t, &to, sizeof to), platform::SOCKET_ERROR);
+  EXPECT_EQ(platform::WSAGetLastError(), platform::WSAECONNREFUSED);
+  platform::closesocket(t);
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// The demo world runs on the real clock for the rest of the process: it has a binary of its own.
+#include "sim/demo_world.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <set>
+
+#include "link/codec.h"
+#include "pc_client.h"
+#include "platform/exception.h"
+
+namespace {
+
+TEST(DemoWorld, TheVariableSelectsItAndItHoldsTheTwoBoxes) {
+  setenv(sim::kWorldVariable, "simulated", 1);
+  EXPECT_THROW(sim::InstallWorldFromEnvironment(), platform::Exception);
+  setenv(sim::kWorldVariable, "host", 1);
+  EXPECT_FALSE(sim::InstallWorldFromEnvironment());
+  setenv(sim::kWorldVariable, "sim", 1);
+  ASSERT_TRUE(sim::InstallWorldFromEnvironment());
+  pc::Udp udp(9999);
+  NasPacket request;
+  BuildDiscoveryRequest(request);
+  udp.SendTo("255.255.255.255", 9999, pc::Bytes(request.begin(), request.end()));
+  std::set<std::string> models;
+  for (const pc::Received& r : udp.ReceiveAll(1)) {
+    NasPacket reply{};
+    std::copy(r.bytes.begin(), r.bytes.end(), reply.begin());
+    NasDiscoveryRecord record;
+    if (ParseDiscoveryReply(reply, record) == 0) {
+      models.insert(ReadTextField(record.bytes, discovery_field::kModelName, 32) + "@" + r.from);
+    }
+  }
+  EXPECT_EQ(models, (std::set<std::string>{"NAS-120@192.168.1.20:9999", "NAS-220@192.168.1.21:9999"}));
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Host-test support: network namespaces joined by veth pairs on a bridge, and child processes.
+// Test infrastructure only, never linked into the program; it calls the OS directly.
+namespace netns {
+
+// Runs a program to its end; its exit status, or -1 when it could not be started.
+int Run(const std::vector<std::string>& argv);
+
+// A started child process; stdout and stderr go to files.
+class Process {
+ public:
+  Process(const std::vector<std::string>& argv, const std::string& stdout_file, const std::string& stderr_file);
+  ~Process();  // kills it if still running
+  void Signal(int signal);
+  // Waits up to `timeout_ms` for the end; the exit status, or -1 (still running or killed).
+  int Wait(int timeout_ms);
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// The PC in one namespace, each box in its own, all on one bridge in a third, with addresses
+// 10.77.0.1 (PC), 10.77.0.2, 10.77.0.3 ... /24. Names are unique per run; the destructor
+// deletes the namespaces (and with them every link).
+class TestNetwork {
+ public:
+  // nullptr, with the reason in `why_not`, where namespaces cannot be made.
+  static std::unique_ptr<TestNetwork> Create(int boxes, std::string* why_not);
+  ~TestNetwork();
+
+  const std::string& pc() const { return names_[0]; }
+  const std::string& box(int i) const { return names_[static_cast<size_t>(i) + 1]; }
+  static std::string PcAddress() { return "10.77.0.1"; }
+  static std::string BoxAddress(int i) { return "10.77.0." + std::to_string(i + 2); }
+  std::string TempFile(const std::string& name) const;
+  // Gives box i one more address on its interface.
+  bool AddBoxAddress(int i, const std::string& address);
+
+ private:
+  TestNetwork() = default;
+  std::string switch_;
+  std::vector<std::string> names_;
+  std::string temp_dir_;
+};
+
+// Moves the calling thread into a namespace until the scope ends.
+class EnterNamespace {
+ public:
+  explicit EnterNamespace(const std::string& name);
+  ~EnterNamespace();
+  bool ok() const { return ok_; }
+
+ private:
+  int original_ = -1;
+  bool ok_ = false;
+};
+
+}  // namespace netns
