@@ -1,4 +1,4 @@
-// Loading a layout measures its labels with pango. Fontconfig keeps its caches for the life of
+// Laying out or measuring text goes through pango. Fontconfig keeps its caches for the life of
 // the process, and pango initialises fontconfig on a thread of its own whose hand-over goes
 // through glib's uninstrumented locks; neither is a fault of ours, so the sanitizers are told to
 // ignore reports that stem from fontconfig.
