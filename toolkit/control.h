@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,17 @@
 
 class TWinControl;
 class TForm;
+
+// A rounded-rectangle window region: edges and the size of the corner ellipse.
+struct TWindowRegion {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  int EllipseWidth = 0;
+  int EllipseHeight = 0;
+  bool Contains(int x, int y) const;
+};
 
 // A visual control: position and size in its parent's coordinates, visibility, enabled state,
 // caption, font and the mouse events. Every change runs on the main thread.
@@ -112,6 +124,12 @@ class TWinControl : public TControl {
   bool ContainsControl(const TControl* c) const;
   void BringToFront(TControl* child);
 
+  // The window region (SetWindowRgn): the part of the control that is painted and takes the
+  // mouse, in its own coordinates; none means all of it.
+  const std::optional<TWindowRegion>& WindowRegion() const { return region_; }
+  void SetWindowRegion(std::optional<TWindowRegion> region);
+  bool InRegion(int x, int y) const { return !region_ || region_->Contains(x, y); }
+
   int TabOrder() const { return tab_order_; }
   void SetTabOrder(int order);
   bool TabStop() const { return tab_stop_; }
@@ -144,6 +162,7 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   std::vector<TControl*> controls_;
+  std::optional<TWindowRegion> region_;
   int tab_order_ = -1;
   bool tab_stop_ = false;
 };

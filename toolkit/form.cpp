@@ -28,6 +28,12 @@ void TScreen::SetCursor(TCursor cursor) {
 
 void TScreen::RemoveForm(TForm* form) { forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end()); }
 
+void TWinControl::SetWindowRegion(std::optional<TWindowRegion> region) {
+  TK_ASSERT_MAIN_THREAD("a window region");
+  region_ = region;
+  Invalidate();
+}
+
 bool TWindowRegion::Contains(int x, int y) const {
   if (x < Left || x >= Right || y < Top || y >= Bottom) return false;
   const double rx = EllipseWidth / 2.0, ry = EllipseHeight / 2.0;
@@ -63,12 +69,6 @@ TForm::~TForm() { Screen->RemoveForm(this); }
 
 void TForm::AfterConstruction() {
   if (OnCreate) OnCreate(this);
-}
-
-void TForm::SetWindowRegion(std::optional<TWindowRegion> region) {
-  TK_ASSERT_MAIN_THREAD("a window region");
-  region_ = region;
-  MarkDirty();
 }
 
 void TForm::ApplyPosition() {
@@ -196,6 +196,7 @@ TControl* TForm::HitTest(const TWinControl* container, int x, int y) const {
     TControl* c = *it;
     if (!c->Visible() || !c->Enabled() || !c->BoundsRect().Contains(x, y)) continue;
     if (auto* w = dynamic_cast<TWinControl*>(c)) {
+      if (!w->InRegion(x - c->Left(), y - c->Top())) continue;
       TControl* inner = HitTest(w, x - c->Left(), y - c->Top());
       return inner ? inner : c;
     }
@@ -205,7 +206,7 @@ TControl* TForm::HitTest(const TWinControl* container, int x, int y) const {
 }
 
 TControl* TForm::ControlAt(int x, int y) const {
-  if (region_ && !region_->Contains(x, y)) return nullptr;
+  if (!InRegion(x, y)) return nullptr;
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return nullptr;
   TControl* hit = HitTest(this, x, y);
   return hit ? hit : const_cast<TForm*>(this);

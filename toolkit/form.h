@@ -8,17 +8,6 @@
 #include "toolkit/control.h"
 #include "toolkit/types.h"
 
-// A rounded-rectangle window region: edges and the size of the corner ellipse.
-struct TWindowRegion {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  int EllipseWidth = 0;
-  int EllipseHeight = 0;
-  bool Contains(int x, int y) const;
-};
-
 // How a form appears on the screen. The on-screen presenter implements it; headless forms
 // have none.
 class TFormWindow {
@@ -50,9 +39,6 @@ class TForm : public TWinControl {
   void SetPosition(TPosition p) { position_ = p; }
   bool KeyPreview() const { return key_preview_; }
   void SetKeyPreview(bool preview) { key_preview_ = preview; }
-
-  const std::optional<TWindowRegion>& WindowRegion() const { return region_; }
-  void SetWindowRegion(std::optional<TWindowRegion> region);
 
   int ShowModal();
   bool Modal() const { return modal_; }
@@ -120,7 +106,6 @@ class TForm : public TWinControl {
 
   TPosition position_ = TPosition::poDesigned;
   bool key_preview_ = false;
-  std::optional<TWindowRegion> region_;
   bool modal_ = false;
   int modal_result_ = mrNone;
   TWinControl* active_ = nullptr;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/unicode.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/form.h"
 #include "toolkit/main_thread.h"
 #include "toolkit/text_metrics.h"
-#include "platform/unicode.h"
 
 namespace {
 constexpr uint16_t VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46;
@@ -148,12 +148,14 @@ void TEdit::HandleChar(char16_t key) {
       return;
     case 3:  // Ctrl+C
       if (sel_length_ > 0 && !password_char_) {
-        SetClipboardText(platform::Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
+        SetClipboardText(
+            platform::Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
       }
       return;
     case 24:  // Ctrl+X
       if (sel_length_ > 0 && !password_char_) {
-        SetClipboardText(platform::Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
+        SetClipboardText(
+            platform::Utf16ToUtf8(text_.substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_))));
         ReplaceSelection(u"");
       }
       return;

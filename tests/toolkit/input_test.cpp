@@ -103,6 +103,17 @@ TEST_F(InputEventsTest, OnlyTheRoundedRegionTakesTheMouse) {
   EXPECT_TRUE(log_.empty());
 }
 
+TEST_F(InputEventsTest, AChildWindowsRegionClipsWhatTakesTheMouse) {
+  Load(R"({"class": "TImage", )" + Events("page") + R"(, "Left": 0, "Top": 0, "Width": 400, "Height": 300},
+          {"class": "TPanel", "name": "panel", "Left": 30, "Top": 100, "Width": 135, "Height": 44, "children": [
+            {"class": "TImage", )" +
+       Events("button") + R"(, "Left": 0, "Top": 0, "Width": 135, "Height": 44}]})");
+  Get<TPanel>("panel")->SetWindowRegion(TWindowRegion{0, 0, 135, 34, 15, 15});
+  EXPECT_EQ(form_->ControlAt(100, 120)->Name(), "button");
+  EXPECT_EQ(form_->ControlAt(100, 140)->Name(), "page") << "below the panel's region";
+  EXPECT_EQ(form_->ControlAt(31, 101)->Name(), "page") << "outside the rounded corner";
+}
+
 TEST_F(InputEventsTest, ThePictureThatAppearsUnderAStillPointerIsEnteredAtIdle) {
   handlers_.Add("Swap", this, &InputEventsTest::Swap);
   Load(R"({"class": "TImage", )" + Events("over") + R"(, "Left": 0, "Top": 0, "Width": 50, "Height": 50,
