@@ -97,6 +97,7 @@ class Painter {
 
   void Label(const TLabel& label, TRect box) {
     if (!label.Transparent()) FillBox(cr_, box, label.Color());
+    if (label.Caption().empty()) return;
     TTextFormat format;
     format.alignment = label.Alignment();
     if (label.WordWrap()) format.wrap_width = box.Width();
@@ -313,10 +314,16 @@ void PaintForm(const TForm& form, cairo_t* cr) { Painter(cr).Form(form); }
 
 std::shared_ptr<TBitmapData> RenderForm(const TForm& form) {
   auto bitmap = std::make_shared<TBitmapData>();
+  RenderForm(form, *bitmap);
+  return bitmap;
+}
+
+void RenderForm(const TForm& form, TBitmapData& into) {
+  TBitmapData* bitmap = &into;
   bitmap->width = std::max(0, form.Width());
   bitmap->height = std::max(0, form.Height());
   bitmap->pixels.assign(static_cast<size_t>(bitmap->width) * bitmap->height, 0);
-  if (bitmap->pixels.empty()) return bitmap;
+  if (bitmap->pixels.empty()) return;
   cairo_surface_t* surface =
       cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(bitmap->pixels.data()), CAIRO_FORMAT_ARGB32,
                                           bitmap->width, bitmap->height, bitmap->width * 4);
@@ -325,13 +332,23 @@ std::shared_ptr<TBitmapData> RenderForm(const TForm& form) {
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   cairo_surface_destroy(surface);
-  // The region decides pixel by pixel, exactly as it decides where the mouse reaches the form.
-  if (const auto& region = form.WindowRegion()) {
-    for (int y = 0; y < bitmap->height; ++y) {
-      for (int x = 0; x < bitmap->width; ++x) {
-        if (!region->Contains(x, y)) bitmap->pixels[static_cast<size_t>(y) * bitmap->width + x] = 0;
-      }
+  // The region decides pixel by pixel, exactly as it decides where the mouse reaches the form;
+  // only the pixels outside its box and in its corners need asking.
+  if (!form.WindowRegion()) return;
+  const TWindowRegion region = *form.WindowRegion();
+  const int w = bitmap->width;
+  const int corner_w = (region.EllipseWidth + 1) / 2 + 1, corner_h = (region.EllipseHeight + 1) / 2 + 1;
+  for (int y = 0; y < bitmap->height; ++y) {
+    uint32_t* row = bitmap->pixels.data() + static_cast<size_t>(y) * w;
+    const bool whole_row = y < region.Top + corner_h || y >= region.Bottom - corner_h;
+    // Between the corners of a middle row only the pixels beside the box are outside.
+    const int left_end = whole_row ? w : std::clamp(region.Left + corner_w, 0, w);
+    const int right_start = whole_row ? w : std::clamp(region.Right - corner_w, left_end, w);
+    for (int x = 0; x < left_end; ++x) {
+      if (!region.Contains(x, y)) row[x] = 0;
+    }
+    for (int x = right_start; x < w; ++x) {
+      if (!region.Contains(x, y)) row[x] = 0;
     }
   }
-  return bitmap;
 }

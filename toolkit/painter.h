@@ -17,3 +17,5 @@ void PaintForm(const TForm& form, cairo_t* cr);
 // Into a new premultiplied ARGB bitmap of the form's size; pixels outside the window region
 // are transparent.
 std::shared_ptr<TBitmapData> RenderForm(const TForm& form);
+// The same into a bitmap of the caller's, whose memory serves again (the presenter's).
+void RenderForm(const TForm& form, TBitmapData& into);

@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,27 +15,42 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::vector<std::string>& argv) {
+  // `quiet`: the child's error output goes nowhere.
+  explicit ChildProcess(const std::vector<std::string>& argv, bool quiet = false) {
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    const int error = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      // The child dies with the test, so no helper outlives a test that was killed.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      if (quiet) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+      }
+      execvp(args[0], args.data());
+      const char failed = 1;
+      [[maybe_unused]] const ssize_t n = write(ready[1], &failed, 1);
+      _exit(127);
+    }
+    close(ready[1]);
     close(in[0]);
     close(out[1]);
     stdin_ = in[1];
     stdout_ = out[0];
-    if (error != 0) {
+    char failed = 0;
+    const bool exec_failed = pid_ < 0 || read(ready[0], &failed, 1) == 1;
+    close(ready[0]);
+    if (exec_failed) {
+      if (pid_ > 0) Wait();
       pid_ = -1;
       throw std::runtime_error("cannot start " + argv[0]);
     }
