@@ -38,8 +38,8 @@ std::string ReadFile(const std::string& path) {
 
 // A handler that does nothing, of the kind the event property takes.
 void AcceptHandler(THandlerTable& table, const std::string& event, const std::string& name) {
-  static const std::map<std::string, int> kinds = {
-      {"OnKeyPress", 1}, {"OnMouseDown", 2}, {"OnMouseUp", 2}, {"OnMouseMove", 3}, {"OnDrawCell", 4}, {"OnClose", 5}};
+  static const std::map<std::string, int> kinds = {{"OnKeyPress", 1},  {"OnMouseDown", 2}, {"OnMouseUp", 2},
+                                                   {"OnMouseMove", 3}, {"OnDrawCell", 4},  {"OnClose", 5}};
   struct Nothing {
     void Notify(TObject*) {}
     void Key(TObject*, char16_t&) {}
@@ -95,9 +95,8 @@ int main(int argc, char** argv) {
     const std::string folder = argv[2];
     TApplication app;
     auto* form = new LayoutForm(&app, root.value("class", ""));
-    LoadLayout(*form, layout, argv[1], handlers, [&folder](const std::string& file) {
-      return DecodePicture(ReadFile(folder + "/" + file), file);
-    });
+    LoadLayout(*form, layout, argv[1], handlers,
+               [&folder](const std::string& file) { return DecodePicture(ReadFile(folder + "/" + file), file); });
     SaveFormScreenshot(*form, argv[3]);
   } catch (const std::exception& e) {
     std::cerr << "form-screenshot: " << e.what() << "\n";
