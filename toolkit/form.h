@@ -14,6 +14,8 @@ class TFormWindow {
  public:
   virtual ~TFormWindow() = default;
   virtual void StartMoveByCaption() = 0;
+  // Raises the window above the desktop's others and gives it the keyboard.
+  virtual void BringToFront() = 0;
 };
 
 constexpr int mrNone = 0;

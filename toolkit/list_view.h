@@ -40,6 +40,7 @@ class TListView : public TWinControl {
   void SortByCaption(const std::function<int(const std::string&, const std::string&)>& compare);
 
   TStrings& Columns() { return columns_; }
+  const TStrings& Columns() const { return columns_; }
 
  private:
   std::vector<std::unique_ptr<TListItem>> items_;

@@ -1,0 +1,183 @@
+#include "toolkit/painter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "pixels.h"
+#include "toolkit/grid.h"
+#include "toolkit/screenshot.h"
+#include "toolkit/std_controls.h"
+#include "toolkit/text_block.h"
+#include "toolkit/text_metrics.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+constexpr TColor kSkin = 0x1B180B;  // the skin's panel colour, 0x00BBGGRR
+const TRgb kSkinRgb{0x0B, 0x18, 0x1B};
+const TRgb kWhite{0xFF, 0xFF, 0xFF};
+
+// 20 x 20: the left half opaque red, the right half blue at half opacity.
+std::shared_ptr<const TBitmapData> TwoHalves() {
+  auto b = std::make_shared<TBitmapData>();
+  b->width = 20;
+  b->height = 20;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 20; ++x) b->pixels.push_back(x < 10 ? 0xFFFF0000u : 0x80000080u);
+  }
+  return b;
+}
+
+class PainterTest : public ToolkitTest {
+ public:
+  void DrawRow(TObject* sender, int col, int row, TRect rect, TGridDrawState state) {
+    TCanvas* canvas = static_cast<TStringGrid*>(sender)->Canvas();
+    canvas->FillRect(rect, (state & gdSelected) ? clRed : clBlue);
+    canvas->SetBkMode(TRANSPARENT);
+    canvas->Font()->SetColor(clWhite);
+    canvas->DrawText(static_cast<TStringGrid*>(sender)->Cell(col, row), rect,
+                     DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS);
+  }
+
+  PainterTest() { handlers_.Add("DrawRow", this, &PainterTest::DrawRow); }
+
+  void LoadWithPictures(const std::string& children) {
+    const std::string text =
+        R"({"class": "TestForm", "name": "form_Test", "Width": 220, "Height": 160, "Color": 1775627,
+            "children": [)" +
+        children + "]}";
+    LoadLayout(*form_, text, "test.json", handlers_, [](const std::string&) { return TwoHalves(); });
+    form_->SetWindowRegion(TWindowRegion{0, 0, 220, 160, 20, 20});
+  }
+};
+
+TEST_F(PainterTest, FormShowsPictureLabelsAndOwnerDrawnGridInPlace) {
+  LoadWithPictures(R"(
+    {"class": "TImage", "name": "picture", "Left": 10, "Top": 10, "Width": 20, "Height": 20, "Picture": "p.png"},
+    {"class": "TLabel", "name": "title", "Left": 40, "Top": 8, "Width": 170, "Height": 24, "AutoSize": false,
+     "Alignment": "taCenter", "Layout": "tlCenter", "Transparent": true, "Caption": "Setup",
+     "Font": {"Name": "Verdana", "Height": 16, "Color": "clBtnHighlight", "Style": ["fsBold"]}},
+    {"class": "TLabel", "name": "wrapped", "Left": 10, "Top": 40, "Width": 80, "Height": 100, "AutoSize": false,
+     "WordWrap": true, "Transparent": true, "Caption": "one two three four five six seven",
+     "Font": {"Name": "Verdana", "Height": 13, "Color": "clBtnFace"}},
+    {"class": "TLabel", "name": "cut", "Left": 10, "Top": 142, "Width": 30, "Height": 14, "AutoSize": false,
+     "Transparent": true, "Caption": "a caption far longer than its box",
+     "Font": {"Name": "Tahoma", "Height": 11, "Color": "clBtnHighlight"}},
+    {"class": "TStringGrid", "name": "grid", "Left": 100, "Top": 40, "Width": 110, "Height": 75, "ColCount": 1,
+     "RowCount": 3, "DefaultColWidth": 110, "DefaultRowHeight": 24, "GridLineWidth": 1, "OnDrawCell": "DrawRow",
+     "Font": {"Name": "Verdana", "Height": 11}})");
+  auto* grid = Get<TStringGrid>("grid");
+  grid->SetCell(0, 0, "alpha");
+  grid->SetCell(0, 1, "beta");
+  grid->SetCell(0, 2, "gamma");
+  grid->SetRow(1);
+
+  const auto shot = RenderForm(*form_);
+  ASSERT_EQ(shot->width, 220);
+  ASSERT_EQ(shot->height, 160);
+
+  // Outside the rounded region nothing is painted; inside, the form's colour.
+  EXPECT_EQ(AlphaAt(*shot, 0, 0), 0);
+  EXPECT_EQ(AlphaAt(*shot, 219, 159), 0);
+  EXPECT_EQ(AlphaAt(*shot, 5, 100), 255);
+  EXPECT_EQ(RgbAt(*shot, 5, 100), kSkinRgb);
+
+  // The picture at its place, its half-transparent half blended over the form.
+  EXPECT_EQ(RgbAt(*shot, 12, 12), (TRgb{0xFF, 0, 0}));
+  EXPECT_TRUE(Near(RgbAt(*shot, 25, 25), (TRgb{0x05, 0x0C, 0x8D}), 6)) << "blue over the skin";
+  EXPECT_EQ(RgbAt(*shot, 31, 12), kSkinRgb);
+
+  // The bold title: white ink centred in its box, and heavier than the same text plain.
+  const TRect title{40, 8, 210, 32};
+  int bold_ink = 0;
+  InkBox(*shot, title, kWhite, &bold_ink);
+  const auto title_ink = InkBoxOn(*shot, title, kSkinRgb);
+  ASSERT_TRUE(title_ink);
+  EXPECT_NEAR((title_ink->Left + title_ink->Right) / 2.0, (title.Left + title.Right) / 2.0, 2.0);
+  EXPECT_NEAR((title_ink->Top + title_ink->Bottom) / 2.0, (title.Top + title.Bottom) / 2.0, 3.0);
+  Get<TLabel>("title")->Font()->SetStyle(0);
+  int plain_ink = 0;
+  InkBox(*RenderForm(*form_), title, kWhite, &plain_ink);
+  EXPECT_GT(bold_ink, plain_ink * 5 / 4);
+
+  // The wrapped label: several lines, all inside its 80-pixel width.
+  const TRgb face = ColorToRgb(clBtnFace);
+  const auto wrapped_ink = InkBox(*shot, {0, 34, 100, 160}, face);
+  ASSERT_TRUE(wrapped_ink);
+  EXPECT_GE(wrapped_ink->Left, 10);
+  EXPECT_LE(wrapped_ink->Right, 90);
+  EXPECT_GT(wrapped_ink->Height(), 3 * 13) << "at least three lines";
+
+  // A label's text stops at its box.
+  const auto cut_ink = InkBox(*shot, {0, 140, 220, 160}, kWhite);
+  ASSERT_TRUE(cut_ink);
+  EXPECT_GE(cut_ink->Left, 10);
+  EXPECT_LE(cut_ink->Right, 40);
+
+  // The grid's rows as its handler drew them: the selected row red, the others blue, the
+  // separating lines silver, each text centred in its cell.
+  EXPECT_EQ(RgbAt(*shot, 102, 42), (TRgb{0, 0, 0xFF}));
+  EXPECT_EQ(RgbAt(*shot, 102, 40 + 25 + 2), (TRgb{0xFF, 0, 0}));
+  EXPECT_EQ(RgbAt(*shot, 102, 40 + 24), (TRgb{0xC0, 0xC0, 0xC0}));
+  EXPECT_EQ(RgbAt(*shot, 102, 40 + 50 + 2), (TRgb{0, 0, 0xFF}));
+  for (int row = 0; row < 3; ++row) {
+    const TRect cell{100, 40 + row * 25, 210, 40 + row * 25 + 24};
+    const auto ink = InkBoxOn(*shot, cell, row == 1 ? TRgb{0xFF, 0, 0} : TRgb{0, 0, 0xFF});
+    ASSERT_TRUE(ink) << "row " << row;
+    EXPECT_NEAR((ink->Left + ink->Right) / 2.0, (cell.Left + cell.Right) / 2.0, 2.0) << "row " << row;
+    EXPECT_NEAR((ink->Top + ink->Bottom) / 2.0, (cell.Top + cell.Bottom) / 2.0, 3.0) << "row " << row;
+  }
+
+  // The screenshot file holds the same pixels.
+  Get<TLabel>("title")->Font()->SetStyle(fsBold);
+  const std::string path = ::testing::TempDir() + "painter_test_form.png";
+  SaveFormScreenshot(*form_, path);
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::string bytes;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  std::fclose(f);
+  std::remove(path.c_str());
+  EXPECT_EQ(DecodePicture(bytes, path)->pixels, shot->pixels);
+}
+
+TEST_F(PainterTest, ScreenshotToAnUnwritablePlaceIsAnError) {
+  LoadWithPictures("");
+  EXPECT_THROW(SaveFormScreenshot(*form_, "/nonexistent-folder/shot.png"), EScreenshotError);
+}
+
+TEST_F(PainterTest, WindowsFamiliesAndChineseCaptionsHaveInstalledGlyphs) {
+  for (const char* family : {"Verdana", "Tahoma"}) {
+    TFont font;
+    font.SetName(family);
+    font.SetHeight(13);
+    const TTextBlock latin(font, "Next");
+    EXPECT_EQ(latin.UnknownGlyphs(), 0) << family;
+    EXPECT_GT(latin.Size().X, 20) << family;
+    const TTextBlock chinese(font, "设置向导下一步");
+    EXPECT_EQ(chinese.UnknownGlyphs(), 0) << family << ": Chinese shows as boxes";
+  }
+}
+
+TEST_F(PainterTest, AutoSizedLabelsFitTheirTextAsItIsDrawn) {
+  // The measured size and the drawn text agree: the ink fills the box the label took.
+  for (const char* caption : {"Next", "Device name", "A\tB", "设置向导"}) {
+    LoadWithPictures(std::string(R"({"class": "TLabel", "name": "l", "Left": 10, "Top": 10, "Transparent": true,
+                                     "Font": {"Name": "Verdana", "Height": 13, "Color": "clBtnHighlight"},
+                                     "Caption": ")") +
+                     (std::string(caption) == "A\tB" ? "A\\tB" : caption) + R"("})");
+    auto* label = Get<TLabel>("l");
+    EXPECT_EQ(label->Width(), MeasureText(label->GetFont(), caption).X);
+    const auto ink = InkBoxOn(*RenderForm(*form_), {0, 0, 220, 160}, kSkinRgb);
+    ASSERT_TRUE(ink) << caption;
+    EXPECT_GE(ink->Left, 10) << caption;
+    EXPECT_LE(ink->Right, 10 + label->Width()) << caption;
+    EXPECT_GE(ink->Right, 10 + label->Width() - 3) << caption;
+    EXPECT_LE(ink->Bottom, 10 + label->Height()) << caption;
+    delete label;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+#include "x_probe.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/shape.h>
+
+#include <stdexcept>
+
+namespace {
+// A window that went away between two questions is an answer, not a failure.
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+}  // namespace
+
+XProbe::XProbe() : display_(XOpenDisplay(nullptr)) {
+  if (!display_) throw std::runtime_error("the test cannot open the display");
+  XSetErrorHandler(IgnoreErrors);
+}
+
+XProbe::~XProbe() { XCloseDisplay(display_); }
+
+bool XProbe::Viewable(unsigned long window) {
+  XWindowAttributes a;
+  return window && XGetWindowAttributes(display_, window, &a) && a.map_state == IsViewable;
+}
+
+bool XProbe::Origin(unsigned long window, int& x, int& y) {
+  ::Window child;
+  return XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+}
+
+std::string XProbe::Title(unsigned long window) {
+  char* name = nullptr;
+  std::string title;
+  if (XFetchName(display_, window, &name) && name) title = name;
+  if (name) XFree(name);
+  return title;
+}
+
+bool XProbe::ShapeContains(unsigned long window, int x, int y) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(display_, window, ShapeBounding, &count, &ordering);
+  bool inside = false;
+  for (int i = 0; i < count; ++i) {
+    const XRectangle& r = rects[i];
+    if (x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height) inside = true;
+  }
+  if (rects) XFree(rects);
+  return inside;
+}
+
+void XProbe::MovePointer(int x, int y) {
+  XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, 0);
+  XSync(display_, False);
+}
+
+void XProbe::Button(int button, bool down) {
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), down ? True : False, 0);
+  XSync(display_, False);
+}
+
+void XProbe::Key(const std::string& keysym, bool control) {
+  const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym.c_str()));
+  const KeyCode ctrl = XKeysymToKeycode(display_, XK_Control_L);
+  if (control) XTestFakeKeyEvent(display_, ctrl, True, 0);
+  XTestFakeKeyEvent(display_, code, True, 0);
+  XTestFakeKeyEvent(display_, code, False, 0);
+  if (control) XTestFakeKeyEvent(display_, ctrl, False, 0);
+  XSync(display_, False);
+}
+
+std::vector<uint32_t> XProbe::CursorImage() {
+  XFixesCursorImage* image = XFixesGetCursorImage(display_);
+  std::vector<uint32_t> pixels;
+  if (!image) return pixels;
+  pixels.push_back(image->width);
+  pixels.push_back(image->height);
+  for (int i = 0; i < image->width * image->height; ++i) pixels.push_back(static_cast<uint32_t>(image->pixels[i]));
+  XFree(image);
+  return pixels;
+}
+
+std::vector<uint32_t> XProbe::HandCursorImage() {
+  // A window of the test's own that shows the hand cursor, with the pointer over it.
+  XSetWindowAttributes attributes;
+  attributes.override_redirect = True;
+  const ::Window w = XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, 40, 40, 0, CopyFromParent, InputOutput,
+                                   CopyFromParent, CWOverrideRedirect, &attributes);
+  const Cursor hand = XCreateFontCursor(display_, XC_hand2);
+  XDefineCursor(display_, w, hand);
+  XMapRaised(display_, w);
+  XSync(display_, False);
+  MovePointer(20, 20);
+  std::vector<uint32_t> pixels = CursorImage();
+  XDestroyWindow(display_, w);
+  XFreeCursor(display_, hand);
+  XSync(display_, False);
+  return pixels;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the X server knows about the program's windows, and input injected through it (XTest),
+// seen from a connection of the test's own. Kept apart from the toolkit's headers, whose names
+// clash with Xlib's.
+class XProbe {
+ public:
+  XProbe();
+  ~XProbe();
+  XProbe(const XProbe&) = delete;
+  XProbe& operator=(const XProbe&) = delete;
+
+  bool Viewable(unsigned long window);
+  // The window's top-left corner on the screen.
+  bool Origin(unsigned long window, int& x, int& y);
+  std::string Title(unsigned long window);
+  // Whether the point (window coordinates) is inside the window's bounding shape.
+  bool ShapeContains(unsigned long window, int x, int y);
+
+  void MovePointer(int x, int y);
+  void Button(int button, bool down);
+  // A key by its keysym name ("a", "Return", "BackSpace", "Tab"), with Control held or not.
+  void Key(const std::string& keysym, bool control = false);
+
+  // The pixels of the pointer's current cursor, and of the desktop's hand cursor.
+  std::vector<uint32_t> CursorImage();
+  std::vector<uint32_t> HandCursorImage();
+
+ private:
+  struct _XDisplay* display_;
+};

@@ -1,0 +1,493 @@
+#include "toolkit/presenter.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_shape.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "platform/clock.h"
+#include "toolkit/clipboard.h"
+#include "toolkit/painter.h"
+#include "platform/unicode.h"
+#include "toolkit/x11_window_manager.h"
+
+namespace {
+
+// One presenter at a time owns SDL's video.
+TScreenPresenter* g_presenter = nullptr;
+
+std::string SdlError(const std::string& what) { return what + ": " + SDL_GetError(); }
+
+TMouseButton ButtonOf(uint8_t sdl_button) {
+  if (sdl_button == SDL_BUTTON_RIGHT) return TMouseButton::mbRight;
+  if (sdl_button == SDL_BUTTON_MIDDLE) return TMouseButton::mbMiddle;
+  return TMouseButton::mbLeft;
+}
+
+TShiftState ButtonState(TMouseButton b) {
+  if (b == TMouseButton::mbRight) return ssRight;
+  if (b == TMouseButton::mbMiddle) return ssMiddle;
+  return ssLeft;
+}
+
+int XButtonNumber(TMouseButton b) {
+  if (b == TMouseButton::mbRight) return 3;
+  if (b == TMouseButton::mbMiddle) return 2;
+  return 1;
+}
+
+TShiftState Modifiers(uint16_t mod) {
+  TShiftState s = 0;
+  if (mod & KMOD_SHIFT) s |= ssShift;
+  if (mod & KMOD_CTRL) s |= ssCtrl;
+  if (mod & KMOD_ALT) s |= ssAlt;
+  return s;
+}
+
+// The framework's virtual key of an SDL key, 0 for keys the program does not use.
+uint16_t VirtualKey(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_END:
+      return 35;
+    case SDLK_HOME:
+      return 36;
+    case SDLK_LEFT:
+      return 37;
+    case SDLK_UP:
+      return 38;
+    case SDLK_RIGHT:
+      return 39;
+    case SDLK_DOWN:
+      return 40;
+    case SDLK_DELETE:
+      return 46;
+    default:
+      break;
+  }
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint16_t>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint16_t>('0' + (key - SDLK_0));
+  return 0;
+}
+
+}  // namespace
+
+// The on-screen window of one shown form.
+class TScreenPresenter::Window : public TFormWindow {
+ public:
+  Window(TScreenPresenter& owner, TForm& form) : owner_(owner), form_(form) {
+    const int w = std::max(1, form.Width()), h = std::max(1, form.Height());
+    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    sdl_ =
+        SDL_CreateShapedWindow(form.Caption().c_str(), 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), flags);
+    // A display without the shape extension still shows the form, rectangular.
+    if (!sdl_) sdl_ = SDL_CreateWindow(form.Caption().c_str(), form.Left(), form.Top(), w, h, flags);
+    if (!sdl_) throw EDisplayError(SdlError("cannot open a window for " + form.Name()));
+    id_ = SDL_GetWindowID(sdl_);
+    form.SetWindow(this);
+    Apply(true);
+    SDL_ShowWindow(sdl_);
+  }
+  ~Window() override {
+    if (owner_.Alive(&form_) && form_.Window() == this) form_.SetWindow(nullptr);
+    SDL_DestroyWindow(sdl_);
+  }
+
+  uint32_t Id() const { return id_; }
+  SDL_Window* Sdl() const { return sdl_; }
+  TForm& Form() const { return form_; }
+  void Invalidate() { repaint_ = true; }
+
+  // Follows the form: size, region, place, caption and, when it changed, its pixels.
+  void Apply(bool first = false) {
+    const int w = std::max(1, form_.Width()), h = std::max(1, form_.Height());
+    if (first || w != width_ || h != height_) {
+      SDL_SetWindowSize(sdl_, w, h);
+      width_ = w;
+      height_ = h;
+      region_applied_ = false;
+      repaint_ = true;
+    }
+    if (!region_applied_ || form_.WindowRegion().has_value() != region_.has_value() ||
+        (region_ && !SameRegion(*region_, *form_.WindowRegion()))) {
+      Shape();
+    }
+    if (first || form_.Left() != left_ || form_.Top() != top_) {
+      SDL_SetWindowPosition(sdl_, form_.Left(), form_.Top());
+      left_ = form_.Left();
+      top_ = form_.Top();
+    }
+    if (first || form_.Caption() != title_) {
+      title_ = form_.Caption();
+      SDL_SetWindowTitle(sdl_, title_.c_str());
+    }
+    if (repaint_ || form_.Dirty()) Paint();
+  }
+
+  // The window manager or the pointer moved the window: the form follows without a repaint.
+  void Moved(int x, int y) {
+    left_ = x;
+    top_ = y;
+    if (form_.Left() == x && form_.Top() == y) return;
+    const bool dirty = form_.Dirty();
+    form_.SetBounds(x, y, form_.Width(), form_.Height());
+    if (!dirty) form_.ClearDirty();
+  }
+  void MoveTo(int x, int y) {
+    SDL_SetWindowPosition(sdl_, x, y);
+    Moved(x, y);
+  }
+
+  void StartMoveByCaption() override { owner_.MoveByCaption(*this); }
+  void BringToFront() override { SDL_RaiseWindow(sdl_); }
+
+ private:
+  static bool SameRegion(const TWindowRegion& a, const TWindowRegion& b) {
+    return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom &&
+           a.EllipseWidth == b.EllipseWidth && a.EllipseHeight == b.EllipseHeight;
+  }
+
+  void Shape() {
+    region_ = form_.WindowRegion();
+    region_applied_ = true;
+    if (!SDL_IsShapedWindow(sdl_)) return;
+    SDL_Surface* mask = SDL_CreateRGBSurfaceWithFormat(0, width_, height_, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!mask) return;
+    SDL_LockSurface(mask);
+    for (int y = 0; y < height_; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(mask->pixels) + y * mask->pitch);
+      for (int x = 0; x < width_; ++x) row[x] = (!region_ || region_->Contains(x, y)) ? 0xFF000000u : 0;
+    }
+    SDL_UnlockSurface(mask);
+    SDL_WindowShapeMode mode;
+    mode.mode = ShapeModeBinarizeAlpha;
+    mode.parameters.binarizationCutoff = 128;
+    SDL_SetWindowShape(sdl_, mask, &mode);
+    SDL_FreeSurface(mask);
+    // Setting the first shape moves a shaped window to where it was created: put it back.
+    SDL_SetWindowPosition(sdl_, form_.Left(), form_.Top());
+  }
+
+  void Paint() {
+    repaint_ = false;
+    form_.ClearDirty();
+    SDL_Surface* target = SDL_GetWindowSurface(sdl_);
+    if (!target) return;
+    RenderForm(form_, pixels_);
+    if (pixels_.width <= 0 || pixels_.height <= 0) return;
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(pixels_.pixels.data(), pixels_.width, pixels_.height, 32,
+                                                             pixels_.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!source) return;
+    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+    SDL_BlitSurface(source, nullptr, target, nullptr);
+    SDL_FreeSurface(source);
+    SDL_UpdateWindowSurface(sdl_);
+  }
+
+  TScreenPresenter& owner_;
+  TForm& form_;
+  SDL_Window* sdl_ = nullptr;
+  uint32_t id_ = 0;
+  int width_ = 0, height_ = 0, left_ = 0, top_ = 0;
+  std::string title_;
+  std::optional<TWindowRegion> region_;
+  bool region_applied_ = false;
+  bool repaint_ = true;
+  TBitmapData pixels_;
+};
+
+TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(app) {
+  if (g_presenter) throw EDisplayError("the screen already has a presenter");
+  if (platform::CurrentClock().IsVirtual()) throw EDisplayError("the screen presenter needs the real clock");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // Windows draw through X11's own framebuffer: an accelerated one would make SDL create the
+  // window anew, without its shape.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw EDisplayError(SdlError("no display"));
+  wake_event_ = SDL_RegisterEvents(1);
+  // A window that is never shown: with one, SDL waits on the X connection instead of polling.
+  wake_window_ = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  if (wake_event_ == static_cast<uint32_t>(-1) || !wake_window_) {
+    const std::string error = SdlError("the display does not serve the program");
+    if (wake_window_) SDL_DestroyWindow(wake_window_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    throw EDisplayError(error);
+  }
+  arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  hand_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) == 0) Screen->SetSize(bounds.w, bounds.h);
+  SDL_StartTextInput();
+  g_presenter = this;
+  SetClipboardProvider({[] {
+                          if (!SDL_HasClipboardText()) return std::string();
+                          char* text = SDL_GetClipboardText();
+                          std::string result = text ? text : "";
+                          SDL_free(text);
+                          return result;
+                        },
+                        [](const std::string& text) { SDL_SetClipboardText(text.c_str()); }});
+  app_.SetExceptionDisplay([this](const std::string& message) {
+    const std::string title = app_.Title().empty() ? std::string("Error") : app_.Title();
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr);
+  });
+  app_.SetEventSource(this);
+  platform::StartWindowServer();
+}
+
+TScreenPresenter::~TScreenPresenter() {
+  platform::StopWindowServer();
+  app_.SetEventSource(nullptr);
+  app_.SetExceptionDisplay(nullptr);
+  SetClipboardProvider({});
+  windows_.clear();
+  SDL_FreeCursor(arrow_);
+  SDL_FreeCursor(hand_);
+  SDL_DestroyWindow(wake_window_);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  g_presenter = nullptr;
+}
+
+bool TScreenPresenter::Alive(const TForm* form) const {
+  const auto& forms = Screen->Forms();
+  return std::find(forms.begin(), forms.end(), form) != forms.end();
+}
+
+void TScreenPresenter::Update() {
+  publisher_.Sync();
+  // Forms that went away, or are hidden, lose their window.
+  for (auto it = windows_.begin(); it != windows_.end();) {
+    TForm* form = it->first;
+    const bool keep =
+        Alive(form) && form->Visible() && (!app_.Minimized() || (form == app_.MainForm() && WindowManagerMoves()));
+    if (keep) {
+      ++it;
+      continue;
+    }
+    if (move_ && move_->window == it->second.get()) move_.reset();
+    it = windows_.erase(it);
+  }
+  for (TForm* form : Screen->Forms()) {
+    if (!form->Visible()) continue;
+    auto it = windows_.find(form);
+    if (app_.Minimized()) {
+      // The main window goes to the task bar where a window manager keeps one; the rest hide.
+      if (it != windows_.end() && !(SDL_GetWindowFlags(it->second->Sdl()) & SDL_WINDOW_MINIMIZED)) {
+        SDL_MinimizeWindow(it->second->Sdl());
+      }
+      continue;
+    }
+    if (it == windows_.end()) {
+      it = windows_.emplace(form, std::make_unique<Window>(*this, *form)).first;
+      if (form->Modal() && app_.MainForm() && windows_.count(app_.MainForm())) {
+        SDL_SetWindowModalFor(it->second->Sdl(), windows_[app_.MainForm()]->Sdl());
+      }
+      it->second->BringToFront();
+    } else {
+      if (SDL_GetWindowFlags(it->second->Sdl()) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(it->second->Sdl());
+      it->second->Apply();
+    }
+  }
+  ApplyCursor();
+}
+
+void TScreenPresenter::ApplyCursor() {
+  const TCursor wanted = Screen->Cursor() == crHandPoint ? crHandPoint : crDefault;
+  if (wanted == cursor_shown_) return;
+  cursor_shown_ = wanted;
+  SDL_SetCursor(wanted == crHandPoint ? hand_ : arrow_);
+}
+
+TScreenPresenter::Window* TScreenPresenter::WindowOfId(uint32_t id) const {
+  for (const auto& [form, window] : windows_) {
+    if (window->Id() == id && Alive(form)) return window.get();
+  }
+  return nullptr;
+}
+
+TForm* TScreenPresenter::KeyboardTarget(Window* window) const {
+  // Keys typed into a window under a modal one belong to the modal window.
+  if (!app_.ModalForms().empty()) return app_.ModalForms().back();
+  return window ? &window->Form() : nullptr;
+}
+
+void TScreenPresenter::DispatchPending() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) Handle(event);
+  Update();
+}
+
+void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {
+  Update();
+  if (!deadline_ms) {
+    SDL_WaitEvent(nullptr);
+    return;
+  }
+  const uint64_t now = platform::CurrentClock().NowMs();
+  if (*deadline_ms <= now) return;
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint64_t>(*deadline_ms - now, INT_MAX)));
+}
+
+void TScreenPresenter::Wake() {
+  if (wake_pending_.exchange(true)) return;
+  SDL_Event event{};
+  event.type = wake_event_;
+  SDL_PushEvent(&event);
+}
+
+void TScreenPresenter::Handle(const SDL_Event& event) {
+  if (event.type == wake_event_) {
+    wake_pending_ = false;
+    return;
+  }
+  switch (event.type) {
+    case SDL_MOUSEMOTION: {
+      Window* window = WindowOfId(event.motion.windowID);
+      if (move_) {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        move_->window->MoveTo(move_->window_x + x - move_->start_x, move_->window_y + y - move_->start_y);
+        return;
+      }
+      if (window) window->Form().MouseMoveAt(event.motion.x, event.motion.y, buttons_);
+      return;
+    }
+    case SDL_MOUSEBUTTONDOWN: {
+      Window* window = WindowOfId(event.button.windowID);
+      if (!window) return;
+      const TMouseButton button = ButtonOf(event.button.button);
+      buttons_ |= ButtonState(button);
+      int x = 0, y = 0;
+      SDL_GetWindowPosition(window->Sdl(), &x, &y);
+      press_ = Press{button, x + event.button.x, y + event.button.y};
+      window->Form().MouseDownAt(button, event.button.x, event.button.y, Modifiers(SDL_GetModState()) | buttons_);
+      return;
+    }
+    case SDL_MOUSEBUTTONUP: {
+      const TMouseButton button = ButtonOf(event.button.button);
+      const bool was_down = buttons_ & ButtonState(button);
+      buttons_ &= ~ButtonState(button);
+      press_.reset();
+      if (move_) return EndMove();
+      Window* window = WindowOfId(event.button.windowID);
+      if (!window || !was_down) return;
+      TForm& form = window->Form();
+      form.MouseUpAt(button, event.button.x, event.button.y, Modifiers(SDL_GetModState()) | buttons_);
+      // The pointer was let go outside the window.
+      if (!buttons_ && (event.button.x < 0 || event.button.y < 0 || event.button.x >= form.Width() ||
+                        event.button.y >= form.Height())) {
+        form.MouseLeaveForm();
+      }
+      return;
+    }
+    case SDL_TEXTINPUT: {
+      TForm* form = KeyboardTarget(WindowOfId(event.text.windowID));
+      std::string text = event.text.text;
+      if (space_handled_ && text == " ") text.clear();
+      space_handled_ = false;
+      if (!form) return;
+      for (char16_t unit : platform::Utf8ToUtf16(text)) form->KeyChar(unit);
+      return;
+    }
+    case SDL_KEYDOWN:
+      return HandleKey(event.key);
+    case SDL_WINDOWEVENT: {
+      Window* window = WindowOfId(event.window.windowID);
+      if (!window) return;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_LEAVE:
+          // While a button is held the pressed window keeps the pointer.
+          if (!buttons_ && !move_) window->Form().MouseLeaveForm();
+          return;
+        case SDL_WINDOWEVENT_MOVED:
+          window->Moved(event.window.data1, event.window.data2);
+          return;
+        case SDL_WINDOWEVENT_EXPOSED:
+          window->Invalidate();
+          return;
+        case SDL_WINDOWEVENT_RESTORED:
+          // The user brought the program back from the task bar.
+          if (app_.Minimized()) app_.Restore();
+          return;
+        case SDL_WINDOWEVENT_CLOSE:
+          window->Form().Close();
+          return;
+        default:
+          return;
+      }
+    }
+    default:
+      return;
+  }
+}
+
+void TScreenPresenter::HandleKey(const SDL_KeyboardEvent& key) {
+  TForm* form = KeyboardTarget(WindowOfId(key.windowID));
+  const uint16_t vk = VirtualKey(key.keysym.sym);
+  if (!form || vk == 0) return;
+  const TShiftState shift = Modifiers(key.keysym.mod);
+  space_handled_ = false;
+  if (form->KeyDown(vk, shift)) {
+    // The space that a button or check box took as a key types nothing.
+    space_handled_ = vk == VK_SPACE;
+    return;
+  }
+  switch (vk) {
+    case VK_RETURN:
+    case VK_BACK:
+    case VK_ESCAPE:
+      form->KeyChar(static_cast<char16_t>(vk));
+      return;
+    default:
+      break;
+  }
+  // Ctrl with a letter types its control character (Ctrl+V is 22), as the platform does.
+  if ((shift & ssCtrl) && !(shift & ssAlt) && vk >= 'A' && vk <= 'Z') {
+    form->KeyChar(static_cast<char16_t>(vk - 'A' + 1));
+  }
+}
+
+void TScreenPresenter::MoveByCaption(Window& window) {
+  int pointer_x = 0, pointer_y = 0;
+  SDL_GetGlobalMouseState(&pointer_x, &pointer_y);
+  if (press_) {
+    pointer_x = press_->global_x;
+    pointer_y = press_->global_y;
+  }
+  if (WindowManagerHas(window.Sdl(), "_NET_WM_MOVERESIZE")) {
+    StartWindowManagerMove(window.Sdl(), pointer_x, pointer_y, press_ ? XButtonNumber(press_->button) : 0);
+    return;
+  }
+  // No window manager: the window follows the pointer until the button is let go.
+  if (!press_) return;
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(window.Sdl(), &x, &y);
+  move_ = Move{&window, pointer_x, pointer_y, x, y};
+}
+
+void TScreenPresenter::EndMove() { move_.reset(); }
+
+unsigned long TScreenPresenter::NativeWindow(const TForm* form) const {
+  auto it = windows_.find(const_cast<TForm*>(form));
+  return it == windows_.end() ? 0 : X11WindowOf(it->second->Sdl());
+}
+
+bool TScreenPresenter::WindowManagerMoves() const { return WindowManagerHas(wake_window_, "_NET_WM_MOVERESIZE"); }

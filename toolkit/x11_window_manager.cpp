@@ -1,0 +1,93 @@
+#include "toolkit/x11_window_manager.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+
+namespace {
+
+struct X11Info {
+  Display* display = nullptr;
+  Window window = 0;
+};
+
+X11Info X11Of(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return {};
+  return {info.info.x11.display, info.info.x11.window};
+}
+
+Window WindowProperty(Display* display, Window w, const char* name) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  Window result = 0;
+  if (XGetWindowProperty(display, w, XInternAtom(display, name, False), 0, 1, False, XA_WINDOW, &type, &format, &count,
+                         &after, &data) == Success &&
+      type == XA_WINDOW && format == 32 && count == 1) {
+    result = *reinterpret_cast<Window*>(data);
+  }
+  if (data) XFree(data);
+  return result;
+}
+
+}  // namespace
+
+unsigned long X11WindowOf(SDL_Window* window) { return X11Of(window).window; }
+
+bool WindowManagerHas(SDL_Window* window, const char* feature) {
+  Display* display = X11Of(window).display;
+  if (!display) return false;
+  const Window root = DefaultRootWindow(display);
+  // A running EWMH manager keeps a check window that names itself.
+  const Window check = WindowProperty(display, root, "_NET_SUPPORTING_WM_CHECK");
+  if (!check || WindowProperty(display, check, "_NET_SUPPORTING_WM_CHECK") != check) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool found = false;
+  const Atom wanted = XInternAtom(display, feature, False);
+  if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM, &type,
+                         &format, &count, &after, &data) == Success &&
+      type == XA_ATOM && format == 32) {
+    const Atom* atoms = reinterpret_cast<Atom*>(data);
+    found = std::find(atoms, atoms + count, wanted) != atoms + count;
+  }
+  if (data) XFree(data);
+  return found;
+}
+
+void StartWindowManagerMove(SDL_Window* window, int x, int y, int button) {
+  const X11Info x11 = X11Of(window);
+  if (!x11.display) return;
+  XUngrabPointer(x11.display, CurrentTime);
+  XEvent message{};
+  message.xclient.type = ClientMessage;
+  message.xclient.window = x11.window;
+  message.xclient.message_type = XInternAtom(x11.display, "_NET_WM_MOVERESIZE", False);
+  message.xclient.format = 32;
+  message.xclient.data.l[0] = x;
+  message.xclient.data.l[1] = y;
+  message.xclient.data.l[2] = 8;  // _NET_WM_MOVERESIZE_MOVE
+  message.xclient.data.l[3] = button;
+  message.xclient.data.l[4] = 1;  // asked by a normal application
+  XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &message);
+  if (button > 0) {
+    XEvent release{};
+    release.xbutton.type = ButtonRelease;
+    release.xbutton.display = x11.display;
+    release.xbutton.window = x11.window;
+    release.xbutton.root = DefaultRootWindow(x11.display);
+    release.xbutton.button = static_cast<unsigned>(button);
+    release.xbutton.same_screen = True;
+    XPutBackEvent(x11.display, &release);
+  }
+  XFlush(x11.display);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+struct SDL_Window;
+
+// The few X11 requests the presenter makes itself, beyond what SDL offers. Kept apart because
+// Xlib's names clash with the toolkit's.
+
+// The X11 window of an SDL window, 0 when it has none.
+unsigned long X11WindowOf(SDL_Window* window);
+
+// Whether a window manager runs on the window's display and announces the EWMH feature
+// (such as "_NET_WM_MOVERESIZE").
+bool WindowManagerHas(SDL_Window* window, const char* feature);
+
+// Hands the window to the window manager's move loop, as a press of `button` (1 to 3, 0 for
+// none) at the screen position x, y started it. The manager takes the pointer, so the press's
+// release never reaches the program; SDL is given one so that its button state stays right.
+void StartWindowManagerMove(SDL_Window* window, int x, int y, int button);
