@@ -3,6 +3,7 @@
 #include "platform/reg_file.h"
 #include "platform/state_folder.h"
 #include "platform/text_file.h"
+#include "platform/time_zone.h"
 #include "platform/unicode.h"
 
 namespace platform {
@@ -32,8 +33,11 @@ std::string UserRegistryFilePath() {
   return folder.empty() ? std::string{} : folder + "/registry.reg";
 }
 
-// Keys generated from the host join `generated` here as each kind of them is built.
-HostRegistrySources HostSources() { return {kBuiltInRegistry, {}, UserRegistryFilePath()}; }
+HostRegistrySources HostSources() {
+  return {kBuiltInRegistry,
+          {[](RegistryTree& tree) { AddTimeZoneKeys(tree, CurrentTimeZoneService().Zones()); }},
+          UserRegistryFilePath()};
+}
 
 RegistryTree BuildRegistryTree(const HostRegistrySources& sources,
                                const std::function<void(const std::string&)>& report) {
