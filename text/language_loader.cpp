@@ -5,6 +5,7 @@
 #include "platform/exception.h"
 #include "platform/exe_path.h"
 #include "text/language_keys.h"
+#include "text/language_layout.h"
 #include "toolkit/control.h"
 #include "toolkit/form.h"
 #include "toolkit/ini_file.h"
@@ -63,6 +64,7 @@ void LoadLanguageStringsFrom(const std::string& file, const platform::AnsiString
 
   const std::string joined = platform::FromAnsi(halves[0] + platform::AnsiString("\n") + halves[1]);
   for (TControl* control : joined_targets) control->SetCaption(joined);
+  ApplyLanguageLayout(languageName);
 }
 
 std::string LanguageFilePath() { return platform::ExecutableFolder() + "Quillmere.ini"; }

@@ -44,6 +44,9 @@ class TControl : public TComponent {
   void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
   virtual void SetBounds(int left, int top, int width, int height);
   TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+  // Where the window's layout placed the control (recorded when the layout is loaded).
+  const TRect& LayoutBounds() const { return layout_bounds_; }
+  void RecordLayoutBounds() { layout_bounds_ = BoundsRect(); }
 
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
@@ -104,6 +107,7 @@ class TControl : public TComponent {
   friend class TWinControl;
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  TRect layout_bounds_;
   bool visible_ = true;
   bool enabled_ = true;
   std::string caption_;

@@ -99,6 +99,9 @@ class Loader {
     AddChildren(form_, &form_, root);
     for (const PendingEvent& e : events_) BindEvent(e);
     for (const PendingReference& r : references_) Resolve(r);
+    for (TComponent* c : form_.Components()) {
+      if (auto* control = dynamic_cast<TControl*>(c)) control->RecordLayoutBounds();
+    }
   }
 
  private:

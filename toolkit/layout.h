@@ -4,6 +4,8 @@
 #include <map>
 #include <memory>
 #include <stdexcept>
+
+#include "platform/exception.h"
 #include <string>
 #include <string_view>
 #include <variant>
@@ -12,9 +14,10 @@
 #include "toolkit/picture.h"
 #include "toolkit/types.h"
 
-class ELayoutError : public std::runtime_error {
+// One of the framework's exceptions: the program main shows its message.
+class ELayoutError : public platform::Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using platform::Exception::Exception;
 };
 
 // The event handlers that a form class offers to its layout, by name.

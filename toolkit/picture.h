@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+
+#include "platform/exception.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,9 +18,10 @@ struct TBitmapData {
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-class EPictureError : public std::runtime_error {
+// One of the framework's exceptions: the program main shows its message.
+class EPictureError : public platform::Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using platform::Exception::Exception;
 };
 
 // Decodes a PNG (libpng) or JPEG (libjpeg) file held in memory; the format is told by the

@@ -1,0 +1,312 @@
+#include "wizard/apply_thread.h"
+
+#include <cstring>
+
+#include "client/drive_mapping.h"
+#include "link/disk_command.h"
+#include "platform/clock.h"
+#include "platform/log_debug.h"
+#include "text/language_strings.h"
+#include "toolkit/application.h"
+#include "wizard/dialogs/apply_progress.h"
+#include "wizard/main_form.h"
+
+namespace {
+
+std::string Text(const platform::AnsiString& slot) { return platform::FromAnsi(slot); }
+
+std::string Trim(const std::string& s) {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+template <class F>
+auto OnMain(F f) {
+  decltype(f()) result{};
+  Application->Synchronize([&] { result = f(); });
+  return result;
+}
+
+void OnMainDo(const std::function<void()>& f) { Application->Synchronize(f); }
+
+// The percentage shown for tick t of the reboot wait: t / 180 x 100, truncated.
+int RebootPercent(int t) { return static_cast<int>(t / 180.0 * 100.0); }
+
+}  // namespace
+
+void thread_RAIDCreateApply::Status(const std::string& text) {
+  OnMainDo([&] { form_ApplyProgress->lab_ApplyStatus->SetCaption(text); });
+}
+
+void thread_RAIDCreateApply::StatusPercent(const std::string& text, int percent) {
+  Status(text + " " + std::to_string(percent) + "%");
+}
+
+void thread_RAIDCreateApply::Progress(int position) {
+  OnMainDo([&] { form_ApplyProgress->ProgressBar1->SetPosition(position); });
+}
+
+int thread_RAIDCreateApply::CurrentProgress() {
+  return OnMain([] { return form_ApplyProgress->ProgressBar1->Position(); });
+}
+
+void thread_RAIDCreateApply::Run(int32_t command) {
+  form_Main->g_RAIDCommandType.store(command);
+  form_Main->g_RAIDExecStatus.store(RAIDCMD_PROCEEDING);
+  form_Main->isDiscoveryMode_.store(0);
+  form_Main->SetRAIDCommand();
+}
+
+bool thread_RAIDCreateApply::RunUntilAnswered(int32_t command, int limit, const std::function<void()>& sent) {
+  Tform_Main& f = *form_Main;
+  f.raidCommandErrorCounter.store(0);
+  Run(command);
+  if (sent) sent();
+  for (;;) {
+    const int32_t status = f.g_RAIDExecStatus.load();
+    if (status == RAIDCMD_OK) return true;
+    if (status == RAIDCMD_ERROR) {
+      LogDebug("thread_RAIDCreateApply- command " + std::to_string(command) + " error counter: " +
+               std::to_string(f.raidCommandErrorCounter.load() + 1));
+      if (f.raidCommandErrorCounter.fetch_add(1) + 1 >= limit) return false;
+      f.g_RAIDExecStatus.store(RAIDCMD_PROCEEDING);
+      f.SetRAIDCommand();
+      continue;
+    }
+    LogDebug("thread_RAIDCreateApply- command " + std::to_string(command) + " is still running");
+    platform::Sleep(1000);
+  }
+}
+
+bool thread_RAIDCreateApply::FollowFormatStatus(int32_t command, const std::string& status, int base, int end) {
+  Tform_Main& f = *form_Main;
+  f.raidCommandErrorCounter.store(0);
+  f.g_RAIDExecStatus.store(-1);
+  for (int progress = CurrentProgress(); progress < end; progress = CurrentProgress()) {
+    StatusPercent(status, progress - base);
+    const int32_t state = f.g_RAIDExecStatus.load();
+    if (state == RAIDCMD_PROCEEDING) {
+      platform::Sleep(1000);
+      continue;
+    }
+    if (state == RAIDCMD_ERROR) {
+      LogDebug("thread_RAIDCreateApply- format status error counter: " +
+               std::to_string(f.raidCommandErrorCounter.load() + 1));
+      if (f.raidCommandErrorCounter.fetch_add(1) + 1 >= 3) return false;
+    } else if (state == RAIDCMD_OK) {
+      f.raidCommandErrorCounter.store(0);
+    }
+    Run(command);
+    platform::Sleep(1000);
+  }
+  return true;
+}
+
+void thread_RAIDCreateApply::Execute() {
+  Tform_Main& f = *form_Main;
+  LogDebug("thread_RAIDCreateApply- Step0");
+  f.settingsApplied = f.diskApplied = f.driveMappingApplied = f.deviceFoundAfterReboot = 0;
+  Progress(0);
+  Status(Text(str_LabApplyStatus1));
+  platform::Sleep(500);
+  f.iGetNASInfoResult.store(-1);
+  Status(Text(str_LabApplyStatus2));
+  Progress(10);
+  if (!FollowFormatStatus(RAID_GETFORMATSTATUS_FORTEST, Text(str_LabApplyStatus3), 10, 110)) return;
+
+  const int32_t disk_amount = f.SelectedNasRecord.diskLayout.diskAmount;
+  const bool keep_disks = OnMain([&] { return f.checkBox_UseDefaultDiskSetting->Checked(); });
+  if (disk_amount > 0 && !keep_disks) {
+    LogDebug("thread_RAIDCreateApply- Step1");
+    if (!RunUntilAnswered(RAID_CREATE, 5, [&] {
+          Status(Text(str_LabApplyStatus4));
+          Progress(120);
+        })) {
+      return;
+    }
+    Status(Text(str_LabApplyStatus5));
+    Progress(125);
+    platform::Sleep(3000);
+
+    LogDebug("thread_RAIDCreateApply- Step2");
+    Status(Text(str_LabApplyStatus6));
+    Progress(130);
+    if (!FollowFormatStatus(RAID_GETFORMATSTATUS_FORUSERSETTING, Text(str_LabApplyStatus7), 130, 230)) return;
+
+    LogDebug("thread_RAIDCreateApply- Step3");
+    platform::Sleep(1500);
+    Status(Text(str_LabApplyStatus8));
+    Progress(235);
+    if (!RunUntilAnswered(RAID_CREATEDEFAULTSHAREFOLDER, 5)) return;
+    Status(Text(str_LabApplyStatus9));
+    Progress(240);
+    platform::Sleep(1000);
+    f.diskApplied = 1;
+  } else if (disk_amount > 0) {
+    f.diskApplied = 1;
+  }
+
+  LogDebug("thread_RAIDCreateApply- Step4");
+  if (!f.sendCommand_EZPROBE()) {
+    LogDebug("sendCommand_EZPROBE() fail");
+    return;
+  }
+  Status(Text(str_LabApplyStatus10));
+  Progress(260);
+  if (!f.sendCommand_ISP()) {
+    LogDebug("sendCommand_ISP() fail...");
+    return;
+  }
+  OnMainDo([&] {
+    if (f.checkBox_UseOriginalPassword->Checked()) return;
+    const platform::AnsiString password = platform::ToAnsi(f.edit_NewPassword1->Text());
+    f.SelectedNasRecord.adminPassword.fill(0);
+    std::memcpy(f.SelectedNasRecord.adminPassword.data(), password.c_str(),
+                std::min(password.size(), f.SelectedNasRecord.adminPassword.size() - 1));
+  });
+  Status(Text(str_LabApplyStatus11));
+  Progress(270);
+  platform::Sleep(500);
+  f.settingsApplied = 1;
+
+  LogDebug("thread_RAIDCreateApply- Step5");
+  Status(Text(str_LabApplyStatus12));
+  Progress(280);
+  if (!RunUntilAnswered(RAID_REBOOT, 5)) return;
+  Status(Text(str_LabApplyStatus13));
+  Progress(290);
+  platform::Sleep(3000);
+
+  LogDebug("thread_RAIDCreateApply- Step6");
+  Progress(300);
+  f.deviceFoundAfterReboot = WaitForDeviceReboot() ? 1 : 0;
+
+  if (f.deviceFoundAfterReboot && !keep_disks) {
+    LogDebug("thread_RAIDCreateApply- Step7");
+    Status(Text(str_LabApplyStatus15));
+    Progress(310);
+    f.driveMappingApplied = MapVolumes() ? 1 : 0;
+  }
+
+  if (f.deviceFoundAfterReboot) Status(Text(str_LabApplyStatus16));
+  Progress(320);
+  platform::Sleep(500);
+  f.iGetNASInfoResult.store(5);
+  LogDebug("thread_RAIDCreateApply::Execute- Finished...");
+}
+
+bool thread_RAIDCreateApply::MapVolumes() {
+  Tform_Main& f = *form_Main;
+  struct Volume {
+    int index;
+    std::string item;
+    const char* share;
+  };
+  std::vector<Volume> volumes;
+  std::string device_name;
+  OnMainDo([&] {
+    device_name = f.edit_DeviceName->Text();
+    const int32_t disks = f.SelectedNasRecord.diskLayout.diskAmount;
+    auto item = [](TComboBox* list) {
+      return list->ItemIndex() >= 0 ? list->Items()[list->ItemIndex()] : std::string();
+    };
+    if (disks > 0) volumes.push_back({f.cb_DriveList1->ItemIndex(), item(f.cb_DriveList1), "\\Volume_1"});
+    if (disks == 2 && f.radio_Standard->Checked()) {
+      volumes.push_back({f.cb_DriveList2->ItemIndex(), item(f.cb_DriveList2), "\\Volume_2"});
+    }
+  });
+  bool all_mapped = !volumes.empty();
+  for (const Volume& v : volumes) {
+    if (v.item.empty() || v.index < 0 || v.index >= static_cast<int>(f.DriveTable.size())) {
+      all_mapped = false;
+      continue;
+    }
+    const char letter = v.item[0];
+    if (!Trim(f.DriveTable[static_cast<size_t>(v.index)].remoteName.bytes()).empty()) {
+      const uint32_t result = UnmapNetworkDrive(letter, true);
+      if (result == 0) {
+        platform::Sleep(3000);
+      } else {
+        LogDebug(std::string("Disconnect network disk ") + letter + " failed...");
+      }
+    }
+    const std::string remote = Trim("\\\\" + platform::ToAnsi(device_name).bytes() + v.share);
+    const uint32_t result = MapNetworkDrive(platform::AnsiString(remote), letter, true);
+    if (result == 0) {
+      LogDebug("Create Network Disk Successfully");
+    } else {
+      LogDebug(std::string("Create Network Disk Error, Error Code: ") + std::to_string(result));
+      all_mapped = false;
+    }
+  }
+  return all_mapped;
+}
+
+bool thread_RAIDCreateApply::WaitForDeviceReboot() {
+  Tform_Main& f = *form_Main;
+  const std::string waiting = Text(str_LabApplyStatus14);
+  int t = 0;
+  for (int i = 0; i < 90; ++i) {
+    StatusPercent(waiting, RebootPercent(t));
+    ++t;
+    platform::Sleep(1000);
+  }
+  const std::string mac(f.SelectedNasRecord.DeviceIdentifierString.data());
+  bool found = false;
+  while (t < 180 && !found) {
+    OnMainDo([&] { f.StartDeviceDiscovery(); });
+    platform::Sleep(1500);
+    while (OnMain([&] { return f.timer_DeviceDiscovery->Enabled(); })) platform::Sleep(100);
+    const std::vector<std::string> macs = OnMain([&] {
+      std::vector<std::string> list;
+      for (int i = 0; i < f.ListView1->Count(); ++i) {
+        const TStrings& sub = f.ListView1->Item(i)->SubItems();
+        list.push_back(sub.Count() > 1 ? sub[1] : std::string());
+      }
+      return list;
+    });
+    for (const std::string& row : macs) {
+      if (row == mac) {
+        found = true;
+        break;
+      }
+    }
+    if (found) break;
+    if (macs.empty()) platform::Sleep(1000);
+    StatusPercent(waiting, RebootPercent(t));
+    t += 3;
+  }
+  if (!found) return false;
+  for (t = 170; t < 180; ++t) {
+    StatusPercent(waiting, RebootPercent(t));
+    platform::Sleep(1000);
+  }
+  return true;
+}
+
+void Tform_Main::thread_RAIDCreateApplyTerminate(TObject*) {
+  const int32_t result = iGetNASInfoResult.load();
+  switch (result) {
+    case -1:
+    case 1:
+    case 2:
+    case 3:
+      LogDebug("!!!!!!iGetNASInfoResult: " + std::to_string(result) + "!!!!!!!!");
+      ShowWizardMessage(str_Msg15, 1);
+      break;
+    case 0:
+      ShowWizardMessage(str_Msg13, 1);
+      break;
+    case 4:
+      ShowWizardMessage(str_Msg14, 1);
+      break;
+    case 5:
+      if (deviceFoundAfterReboot == 0) ShowWizardMessage(str_Msg28, 2);
+      PageControl1->SetActivePage(tab_ClientSetupFinish);
+      break;
+    default:
+      break;
+  }
+  form_ApplyProgress->Close();
+}

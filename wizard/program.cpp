@@ -1,0 +1,47 @@
+#include "wizard/program.h"
+
+#include "client/connection_test.h"
+#include "platform/exception.h"
+#include "platform/log_debug.h"
+#include "platform/window_registry.h"
+#include "toolkit/application.h"
+#include "wizard/dialogs/apply_progress.h"
+#include "wizard/dialogs/confirm_format.h"
+#include "wizard/dialogs/login_dialog.h"
+#include "wizard/dialogs/message_box.h"
+#include "wizard/main_form.h"
+
+void CreateWizardWindows() {
+  Application->CreateForm(form_Main);
+  Application->CreateForm(form_ApplyProgress);
+  Application->CreateForm(form_UsernamePassValid);
+  Application->CreateForm(form_ConfirmFormat);
+  Application->CreateForm(form_MessageBox);
+  Application->CreateForm(form_ConnectionTest);
+}
+
+int WinMain() {
+  // The running instance's application window carries the title; this one has not set it yet.
+  if (platform::HWND running = platform::FindWindowA("TApplication", kProductTitle)) {
+    platform::ShowWindow(running, platform::SW_RESTORE);
+    platform::SetForegroundWindow(running);
+    platform::ShowWindow(platform::FindWindowA("Tform_Main", kProductTitle), platform::SW_SHOW);
+    return 0;
+  }
+  try {
+    Application->Initialize();
+    Application->SetTitle(kProductTitle);
+    CreateWizardWindows();
+    Application->Run();
+  } catch (const platform::Exception& e) {
+    Application->ShowException(e);
+  } catch (const std::exception& e) {
+    // What is not the framework's exception is shown as one with an empty message, as the
+    // framework does; its text goes to the trace.
+    LogDebug(std::string("WinMain- ") + e.what());
+    Application->ShowException(platform::Exception(""));
+  } catch (...) {
+    Application->ShowException(platform::Exception(""));
+  }
+  return 0;
+}
