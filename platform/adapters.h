@@ -5,17 +5,12 @@
 #include <vector>
 
 #include "platform/service.h"
+#include "platform/win_types.h"
 
 // The PC's network adapters as the system's IP helper lists them: an entry point looked up at run
 // time, a size query that answers "buffer too small" with the size needed, then the list laid out
 // in the caller's buffer as linked entries.
 namespace platform {
-
-constexpr uint32_t ERROR_SUCCESS = 0;
-constexpr uint32_t ERROR_NOT_SUPPORTED = 50;
-constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
-constexpr uint32_t ERROR_BUFFER_OVERFLOW = 111;
-constexpr uint32_t ERROR_NO_DATA = 232;
 
 // One IPv4 address of an adapter, dotted texts. An adapter without an address has one entry
 // "0.0.0.0" with mask "0.0.0.0".
