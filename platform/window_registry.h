@@ -9,6 +9,8 @@ namespace platform {
 struct HWND__;
 using HWND = HWND__*;
 
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_RESTORE = 9;

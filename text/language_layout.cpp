@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/exception.h"
 #include "platform/unicode.h"
@@ -26,9 +27,9 @@ bool SameIgnoringCase(const std::string& a, const char* b) {
   return platform::NamesEqual(platform::Utf8ToUtf16(a), platform::Utf8ToUtf16(b));
 }
 
-
-void SecondLayout(TForm& window) {
-  const std::pair<const char*, int> placed[] = {
+// The controls that the second layout places at a Left of their own.
+const std::vector<std::pair<const char*, int>>& Placed() {
+  static const std::vector<std::pair<const char*, int>> placed = {
       {"panel_QForGetIPAuto", 180},
       {"panel_QForGetDNSAuto", 180},
       {"img_radioFixedIP_unselectedNormal", 276},
@@ -55,21 +56,45 @@ void SecondLayout(TForm& window) {
       {"img_editDeviceName", 135},
       {"lab_editDeviceName", 146},
   };
-  for (const auto& [name, left] : placed) {
+  return placed;
+}
+
+// The forty controls of the address fields, which move 35 pixels left of their layout place.
+const std::vector<std::string>& AddressRows() {
+  static const std::vector<std::string> row = [] {
+    std::vector<std::string> names = {"img_IPAddr", "img_IPMask", "img_IPGateway", "img_IPDNS1", "img_IPDNS2"};
+    const std::pair<const char*, const char*> groups[] = {{"lab_IPAddr", "lab_IPAddrDot"},
+                                                          {"lab_IPMask", "lab_IPMaskDot"},
+                                                          {"lab_IPGateway", "lab_IPGatewayDot"},
+                                                          {"lab_IPDNS1_", "lab_IPDNS1_Dot"},
+                                                          {"lab_IPDNS2_", "lab_IPDNS2_Dot"}};
+    for (const auto& [octet, dot] : groups) {
+      for (int i = 1; i <= 4; ++i) names.push_back(octet + std::to_string(i));
+      for (int i = 1; i <= 3; ++i) names.push_back(dot + std::to_string(i));
+    }
+    return names;
+  }();
+  return row;
+}
+
+const std::pair<const char*, const char*> kPictures[] = {{"Chinese(Traditional)", "img_ToWebUI_TC"},
+                                                         {"Chinese(Simplified)", "img_ToWebUI_SC"},
+                                                         {"German", "img_ToWebUI_DE"},
+                                                         {"French", "img_ToWebUI_FR"},
+                                                         {"Italian", "img_ToWebUI_IT"},
+                                                         {"Russian", "img_ToWebUI_RU"},
+                                                         {"Czech", "img_ToWebUI_CZ"},
+                                                         {"Polish", "img_ToWebUI_PL"}};
+constexpr const char* kEnglishPicture = "img_ToWebUI_EN";
+
+void SecondLayout(TForm& window) {
+  for (const auto& [name, left] : Placed()) {
     Control(window, name)->SetLeft(left);
   }
   for (const char* name : {"lab_IPAddr", "lab_Mask", "lab_Gateway", "lab_DNS1", "lab_DNS2"}) {
     if (auto* label = dynamic_cast<TLabel*>(Control(window, name))) label->SetAlignment(TAlignment::taLeftJustify);
   }
-  std::vector<std::string> row = {"img_IPAddr", "img_IPMask", "img_IPGateway", "img_IPDNS1", "img_IPDNS2"};
-  const std::pair<const char*, const char*> groups[] = {
-      {"lab_IPAddr", "lab_IPAddrDot"}, {"lab_IPMask", "lab_IPMaskDot"}, {"lab_IPGateway", "lab_IPGatewayDot"},
-      {"lab_IPDNS1_", "lab_IPDNS1_Dot"}, {"lab_IPDNS2_", "lab_IPDNS2_Dot"}};
-  for (const auto& [octet, dot] : groups) {
-    for (int i = 1; i <= 4; ++i) row.push_back(octet + std::to_string(i));
-    for (int i = 1; i <= 3; ++i) row.push_back(dot + std::to_string(i));
-  }
-  for (const std::string& name : row) {
+  for (const std::string& name : AddressRows()) {
     // From the layout's position, so that applying the layout again moves nothing further.
     TControl* c = Control(window, name);
     c->SetLeft(c->LayoutBounds().Left - 35);
@@ -77,13 +102,8 @@ void SecondLayout(TForm& window) {
 }
 
 void ChoosePicture(TForm& window, const std::string& language) {
-  const std::pair<const char*, const char*> pictures[] = {
-      {"Chinese(Traditional)", "img_ToWebUI_TC"}, {"Chinese(Simplified)", "img_ToWebUI_SC"},
-      {"German", "img_ToWebUI_DE"},               {"French", "img_ToWebUI_FR"},
-      {"Italian", "img_ToWebUI_IT"},              {"Russian", "img_ToWebUI_RU"},
-      {"Czech", "img_ToWebUI_CZ"},                {"Polish", "img_ToWebUI_PL"}};
-  const char* shown = "img_ToWebUI_EN";
-  for (const auto& [name, picture] : pictures) {
+  const char* shown = kEnglishPicture;
+  for (const auto& [name, picture] : kPictures) {
     if (language == name) {
       shown = picture;
       break;
@@ -102,4 +122,13 @@ void ApplyLanguageLayout(const platform::AnsiString& languageName) {
     SecondLayout(*window);
   }
   ChoosePicture(*window, language);
+}
+
+std::vector<std::string> LanguageLayoutControls() {
+  std::vector<std::string> names;
+  for (const auto& [name, left] : Placed()) names.push_back(name);
+  names.insert(names.end(), AddressRows().begin(), AddressRows().end());
+  for (const auto& [language, picture] : kPictures) names.push_back(picture);
+  names.push_back(kEnglishPicture);
+  return names;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/ansi.h"
 
 // The main window's language-dependent layout, applied by every call of the loader: the second
@@ -8,3 +11,6 @@
 // name chooses (compared exactly; English for any other name). Does nothing while the main
 // window does not exist.
 void ApplyLanguageLayout(const platform::AnsiString& languageName);
+
+// The names of the main window's controls that the language-dependent layout moves or shows.
+std::vector<std::string> LanguageLayoutControls();

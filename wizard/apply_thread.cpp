@@ -67,8 +67,8 @@ bool thread_RAIDCreateApply::RunUntilAnswered(int32_t command, int limit, const 
     const int32_t status = f.g_RAIDExecStatus.load();
     if (status == RAIDCMD_OK) return true;
     if (status == RAIDCMD_ERROR) {
-      LogDebug("thread_RAIDCreateApply- command " + std::to_string(command) + " error counter: " +
-               std::to_string(f.raidCommandErrorCounter.load() + 1));
+      LogDebug("thread_RAIDCreateApply- command " + std::to_string(command) +
+               " error counter: " + std::to_string(f.raidCommandErrorCounter.load() + 1));
       if (f.raidCommandErrorCounter.fetch_add(1) + 1 >= limit) return false;
       f.g_RAIDExecStatus.store(RAIDCMD_PROCEEDING);
       f.SetRAIDCommand();

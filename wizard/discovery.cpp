@@ -120,7 +120,8 @@ void thread_IPConfig::Execute() {
   for (const platform::AdapterInfo* adapter = buffer.get(); adapter; adapter = adapter->Next) {
     for (const platform::IpAddressEntry* entry = &adapter->IpAddressList; entry; entry = entry->Next) {
       LogDebug("===== Card Information start ======");
-      rows_.push_back({platform::FromAnsi(platform::AnsiString(adapter->Description)), entry->IpAddress, entry->IpMask});
+      rows_.push_back(
+          {platform::FromAnsi(platform::AnsiString(adapter->Description)), entry->IpAddress, entry->IpMask});
       LogDebug(std::string("Card Desc: ") + adapter->Description);
       LogDebug(std::string("IP Address: ") + entry->IpAddress);
       LogDebug(std::string("IP Mask: ") + entry->IpMask);
@@ -194,8 +195,8 @@ void Tform_Main::GetDeviceDiscoveryRes(const NasPacket& datagram, const platform
     return;
   }
   if (NasCount >= kMaxNasCount) return;
-  const std::string model = platform::FromAnsi(platform::AnsiString(
-      ReadTextField(record.bytes, discovery_field::kModelName, discovery_field::kModelNameSize)));
+  const std::string model = platform::FromAnsi(
+      platform::AnsiString(ReadTextField(record.bytes, discovery_field::kModelName, discovery_field::kModelNameSize)));
   std::u16string upper = platform::Utf8ToUtf16(model);
   platform::CharUpperBuffW(upper);
   if (upper.find(u"NAS") == std::u16string::npos) return;

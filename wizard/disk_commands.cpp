@@ -69,7 +69,8 @@ void Tform_Main::SetRAIDCommand() {
   NasPacket packet;
   BuildDiskCommandPacket(packet, NextDiskCommandSequence(), SelectedNasRecord.adminPassword, text.value_or(""));
   char length[16];
-  std::snprintf(length, sizeof length, "%hu", static_cast<unsigned short>(ReadU16(&packet[disk_command::kRequestLength])));
+  std::snprintf(length, sizeof length, "%hu",
+                static_cast<unsigned short>(ReadU16(&packet[disk_command::kRequestLength])));
   LogDebug(length);
   LogDebug(text.value_or(""));
 

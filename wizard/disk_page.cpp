@@ -87,9 +87,9 @@ void Tform_Main::SetRAID0LabelEnabled(bool e) { LabelEnabled(lab_radioRAID0, e);
 void Tform_Main::SetRAID1LabelEnabled(bool e) { LabelEnabled(lab_radioRAID1, e); }
 
 void Tform_Main::ShowDiskBoxPicture(TImage* shown) {
-  for (TImage* p : {img_checkBoxUseDefaultDiskSetting_checkedNormal, img_checkBoxUseDefaultDiskSetting_checkedOver,
-                    img_checkBoxUseDefaultDiskSetting_uncheckedNormal,
-                    img_checkBoxUseDefaultDiskSetting_uncheckedOver}) {
+  for (TImage* p :
+       {img_checkBoxUseDefaultDiskSetting_checkedNormal, img_checkBoxUseDefaultDiskSetting_checkedOver,
+        img_checkBoxUseDefaultDiskSetting_uncheckedNormal, img_checkBoxUseDefaultDiskSetting_uncheckedOver}) {
     p->SetVisible(p == shown);
   }
 }
@@ -172,8 +172,8 @@ void Tform_Main::ChooseRaidLevelLook(TRadioButton* chosen) {
 }
 
 void Tform_Main::ShowSecondDriveLetter(bool show) {
-  for (TControl* c : std::initializer_list<TControl*>{lab_And, cb_DriveList2, lab_CBDriveList2,
-                                                      img_CBDriveList2_Normal}) {
+  for (TControl* c :
+       std::initializer_list<TControl*>{lab_And, cb_DriveList2, lab_CBDriveList2, img_CBDriveList2_Normal}) {
     c->SetVisible(show);
   }
   img_CBDriveList2_Over->Hide();
@@ -224,7 +224,8 @@ void Tform_Main::RefreshDriveList() {
     cb_DriveList1->Items().Add(platform::FromAnsi(item));
     cb_DriveList2->Items().Add(platform::FromAnsi(item));
   }
-  const std::pair<TComboBox*, TStringGrid*> lists[] = {{cb_DriveList1, sg_CBDriveList1}, {cb_DriveList2, sg_CBDriveList2}};
+  const std::pair<TComboBox*, TStringGrid*> lists[] = {{cb_DriveList1, sg_CBDriveList1},
+                                                       {cb_DriveList2, sg_CBDriveList2}};
   for (const auto& [list, grid] : lists) {
     grid->SetRowCount(list->Items().Count());
     for (int r = 0; r < list->Items().Count(); ++r) grid->SetCell(0, r, list->Items()[r]);

@@ -94,21 +94,28 @@ void DrawListRow(const DropDown& d, TImageList* pictures, int col, int row, TRec
   canvas->DrawText(ShownText(d.grid->Cell(col, row)), rect, DT_EXPANDTABS | DT_SINGLELINE | DT_VCENTER);
 }
 
-
 DropDown TimeZoneDropDown(Tform_Main& f) {
-  return {f.lab_comboBoxTimeZone, f.img_comboBoxTimeZone_Normal, f.img_comboBoxTimeZone_Over,
-          f.img_comboBoxTimeZone_Selected, f.sg_TimeZone, f.ComboBoxTimeZone, f.TimeZoneIndex,
-          f.TimeZoneHoverRow, f.TimeZoneHoverCol};
+  return {f.lab_comboBoxTimeZone,
+          f.img_comboBoxTimeZone_Normal,
+          f.img_comboBoxTimeZone_Over,
+          f.img_comboBoxTimeZone_Selected,
+          f.sg_TimeZone,
+          f.ComboBoxTimeZone,
+          f.TimeZoneIndex,
+          f.TimeZoneHoverRow,
+          f.TimeZoneHoverCol};
 }
 
 DropDown DriveList1(Tform_Main& f) {
-  return {f.lab_CBDriveList1, f.img_CBDriveList1_Normal, f.img_CBDriveList1_Over, f.img_CBDriveList1_Selected,
-          f.sg_CBDriveList1, f.cb_DriveList1, f.DriveList1Index, f.DriveList1HoverRow, f.DriveList1HoverCol};
+  return {f.lab_CBDriveList1,          f.img_CBDriveList1_Normal, f.img_CBDriveList1_Over,
+          f.img_CBDriveList1_Selected, f.sg_CBDriveList1,         f.cb_DriveList1,
+          f.DriveList1Index,           f.DriveList1HoverRow,      f.DriveList1HoverCol};
 }
 
 DropDown DriveList2(Tform_Main& f) {
-  return {f.lab_CBDriveList2, f.img_CBDriveList2_Normal, f.img_CBDriveList2_Over, f.img_CBDriveList2_Selected,
-          f.sg_CBDriveList2, f.cb_DriveList2, f.DriveList2Index, f.DriveList2HoverRow, f.DriveList2HoverCol};
+  return {f.lab_CBDriveList2,          f.img_CBDriveList2_Normal, f.img_CBDriveList2_Over,
+          f.img_CBDriveList2_Selected, f.sg_CBDriveList2,         f.cb_DriveList2,
+          f.DriveList2Index,           f.DriveList2HoverRow,      f.DriveList2HoverCol};
 }
 
 // Closes a drop-down on an item: the list hides, scrolled so that the item heads it, and the

@@ -74,7 +74,8 @@ bool Tform_Main::process_EZPROBE_result() {
   }
   const auto& b = probe.bytes;
   char flags[160];
-  std::snprintf(flags, sizeof flags, "isNotDefault: %d, isSetBy0ts: %d, isWAN: %d, isDHCP: %d, isPPPOE: %d, Auth: %d, Wds: %d",
+  std::snprintf(flags, sizeof flags,
+                "isNotDefault: %d, isSetBy0ts: %d, isWAN: %d, isDHCP: %d, isPPPOE: %d, Auth: %d, Wds: %d",
                 b[probe_field::kIsNotDefault], b[probe_field::kIsSetBy0ts], b[probe_field::kIsWAN],
                 b[probe_field::kIsDHCP], b[probe_field::kIsPPPOE], b[probe_field::kAuth], b[probe_field::kWds]);
   LogDebug(flags);
@@ -100,8 +101,7 @@ bool Tform_Main::sendCommand_setWlan() {
 bool Tform_Main::process_QUICKGW_result() {
   NasSettingsRecord& settings = SelectedNasRecord.settings;
   settings = NasSettingsRecord{};
-  const ResponseHeaderResult result =
-      ParseSettingsReply(TcpReplyBuffer(), CurrentTransactionId(), kZeroMac, settings);
+  const ResponseHeaderResult result = ParseSettingsReply(TcpReplyBuffer(), CurrentTransactionId(), kZeroMac, settings);
   if (result == RESPONSE_HDR_ERR_PASSWORD) {
     iGetNASInfoResult.store(0);
     return false;

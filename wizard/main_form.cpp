@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "client/firewall_exception.h"
+#include "platform/clock.h"
 #include "platform/log_debug.h"
 #include "platform/sockets.h"
 #include "text/language_loader.h"

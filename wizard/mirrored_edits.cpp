@@ -106,7 +106,8 @@ void Tform_Main::FakeEditOnEnter(TObject* Sender) {
   const int i = MirrorIndex(table, Sender);
   if (i >= 0) {
     FakeEditIndex = i;
-    if (table[static_cast<size_t>(i)].kind == Kind::kOctet) table[static_cast<size_t>(i)].label->Font()->SetStyle(fsUnderline);
+    if (table[static_cast<size_t>(i)].kind == Kind::kOctet)
+      table[static_cast<size_t>(i)].label->Font()->SetStyle(fsUnderline);
   }
   timer_FakeEdit->SetEnabled(true);
 }

@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "client/connection_test.h"
 #include "client/drive_mapping.h"
 #include "client/firewall_exception.h"
+#include "client/form_connection_test.h"
 #include "link/transport.h"
 #include "platform/files.h"
 #include "platform/log_debug.h"

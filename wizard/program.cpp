@@ -1,9 +1,10 @@
 #include "wizard/program.h"
 
-#include "client/connection_test.h"
+#include "client/form_connection_test.h"
 #include "platform/exception.h"
 #include "platform/log_debug.h"
 #include "platform/window_registry.h"
+#include "text/language_strings.h"
 #include "toolkit/application.h"
 #include "wizard/dialogs/apply_progress.h"
 #include "wizard/dialogs/confirm_format.h"
@@ -18,6 +19,8 @@ void CreateWizardWindows() {
   Application->CreateForm(form_ConfirmFormat);
   Application->CreateForm(form_MessageBox);
   Application->CreateForm(form_ConnectionTest);
+  // The test's progress lines are made of the text slots, which live with the texts.
+  form_ConnectionTest->SetTextSlots({&str_ConnectionTest, &str_LabGateway, &str_LabDNS1, &str_LabTestStatus3});
 }
 
 int WinMain() {

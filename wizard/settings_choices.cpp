@@ -41,23 +41,20 @@ void Look(TImage* shown, std::initializer_list<TImage*> hidden) {
 
 Octets Tform_Main::IpGroup() const { return {edit_IPAddr1, edit_IPAddr2, edit_IPAddr3, edit_IPAddr4}; }
 Octets Tform_Main::MaskGroup() const { return {edit_IPMask1, edit_IPMask2, edit_IPMask3, edit_IPMask4}; }
-Octets Tform_Main::GatewayGroup() const {
-  return {edit_IPGateway1, edit_IPGateway2, edit_IPGateway3, edit_IPGateway4};
-}
+Octets Tform_Main::GatewayGroup() const { return {edit_IPGateway1, edit_IPGateway2, edit_IPGateway3, edit_IPGateway4}; }
 Octets Tform_Main::Dns1Group() const { return {edit_IPDNS1_1, edit_IPDNS1_2, edit_IPDNS1_3, edit_IPDNS1_4}; }
 Octets Tform_Main::Dns2Group() const { return {edit_IPDNS2_1, edit_IPDNS2_2, edit_IPDNS2_3, edit_IPDNS2_4}; }
 
 std::vector<TLabel*> Tform_Main::IpCaptions() const {
-  return {lab_IPAddr,        lab_Mask,          lab_Gateway,       lab_IPAddr1,       lab_IPAddr2,
-          lab_IPAddr3,       lab_IPAddr4,       lab_IPMask1,       lab_IPMask2,       lab_IPMask3,
-          lab_IPMask4,       lab_IPGateway1,    lab_IPGateway2,    lab_IPGateway3,    lab_IPGateway4,
-          lab_IPAddrDot1,    lab_IPAddrDot2,    lab_IPAddrDot3,    lab_IPMaskDot1,    lab_IPMaskDot2,
-          lab_IPMaskDot3,    lab_IPGatewayDot1, lab_IPGatewayDot2, lab_IPGatewayDot3};
+  return {lab_IPAddr,     lab_Mask,       lab_Gateway,    lab_IPAddr1,       lab_IPAddr2,       lab_IPAddr3,
+          lab_IPAddr4,    lab_IPMask1,    lab_IPMask2,    lab_IPMask3,       lab_IPMask4,       lab_IPGateway1,
+          lab_IPGateway2, lab_IPGateway3, lab_IPGateway4, lab_IPAddrDot1,    lab_IPAddrDot2,    lab_IPAddrDot3,
+          lab_IPMaskDot1, lab_IPMaskDot2, lab_IPMaskDot3, lab_IPGatewayDot1, lab_IPGatewayDot2, lab_IPGatewayDot3};
 }
 
 std::vector<TLabel*> Tform_Main::DnsCaptions() const {
-  return {lab_DNS1,        lab_DNS2,        lab_IPDNS1_1,    lab_IPDNS1_2,    lab_IPDNS1_3,    lab_IPDNS1_4,
-          lab_IPDNS2_1,    lab_IPDNS2_2,    lab_IPDNS2_3,    lab_IPDNS2_4,    lab_IPDNS1_Dot1, lab_IPDNS1_Dot2,
+  return {lab_DNS1,        lab_DNS2,        lab_IPDNS1_1,    lab_IPDNS1_2,   lab_IPDNS1_3,    lab_IPDNS1_4,
+          lab_IPDNS2_1,    lab_IPDNS2_2,    lab_IPDNS2_3,    lab_IPDNS2_4,   lab_IPDNS1_Dot1, lab_IPDNS1_Dot2,
           lab_IPDNS1_Dot3, lab_IPDNS2_Dot1, lab_IPDNS2_Dot2, lab_IPDNS2_Dot3};
 }
 
@@ -120,7 +117,8 @@ void Tform_Main::radio_FixedDNSClick(TObject*) {
   if (!radio_FixedDNS->Checked()) return;
   for (const Octets& g : {Dns1Group(), Dns2Group()}) Enable(g, true);
   const auto& record = SelectedNasRecord.settings.bytes;
-  const std::pair<Octets, size_t> servers[] = {{Dns1Group(), settings_field::kDns1}, {Dns2Group(), settings_field::kDns2}};
+  const std::pair<Octets, size_t> servers[] = {{Dns1Group(), settings_field::kDns1},
+                                               {Dns2Group(), settings_field::kDns2}};
   for (const auto& [group, field] : servers) {
     const uint32_t value = ReadAddressField(record, field);
     if (IpIntToStr(value) != "0.0.0.0") {
@@ -136,8 +134,7 @@ void Tform_Main::radio_FixedDNSClick(TObject*) {
 
 void Tform_Main::checkBox_UseOriginalPasswordClick(TObject*) {
   TImage* pictures[] = {img_checkBoxUseOriginalPassword_checkedNormal, img_checkBoxUseOriginalPassword_checkedOver,
-                        img_checkBoxUseOriginalPassword_uncheckedNormal,
-                        img_checkBoxUseOriginalPassword_uncheckedOver};
+                        img_checkBoxUseOriginalPassword_uncheckedNormal, img_checkBoxUseOriginalPassword_uncheckedOver};
   TImage* shown = nullptr;
   if (!checkBox_UseOriginalPassword->Checked()) {
     Colour({lab_NewPassword1, lab_NewPassword2}, clBtnHighlight);
@@ -157,25 +154,23 @@ void Tform_Main::checkBox_UseOriginalPasswordClick(TObject*) {
 }
 
 std::vector<TLabel*> Tform_Main::SettingsCaptions() const {
-  std::vector<TLabel*> labels = {lab_DeviceName,       lab_TimeZone,         lab_comboBoxTimeZone,
-                                 lab_editDeviceName,   lab_TitleAutoIPFixedIP, lab_radioAutoIP,
-                                 lab_radioFixedIP,     lab_radioAutoDNS,     lab_radioFixedDNS,
-                                 lab_TitleAutoDNSFixedDNS};
+  std::vector<TLabel*> labels = {
+      lab_DeviceName,  lab_TimeZone,     lab_comboBoxTimeZone, lab_editDeviceName, lab_TitleAutoIPFixedIP,
+      lab_radioAutoIP, lab_radioFixedIP, lab_radioAutoDNS,     lab_radioFixedDNS,  lab_TitleAutoDNSFixedDNS};
   for (TLabel* l : IpCaptions()) labels.push_back(l);
   for (TLabel* l : DnsCaptions()) labels.push_back(l);
   return labels;
 }
 
 void Tform_Main::checkBox_UseDefaultDNTZandNetworkClick(TObject*) {
-  TImage* pictures[] = {img_checkBoxUseDefaultDNTZandNetwork_checkedNormal,
-                        img_checkBoxUseDefaultDNTZandNetwork_checkedOver,
-                        img_checkBoxUseDefaultDNTZandNetwork_uncheckedNormal,
-                        img_checkBoxUseDefaultDNTZandNetwork_uncheckedOver};
+  TImage* pictures[] = {
+      img_checkBoxUseDefaultDNTZandNetwork_checkedNormal, img_checkBoxUseDefaultDNTZandNetwork_checkedOver,
+      img_checkBoxUseDefaultDNTZandNetwork_uncheckedNormal, img_checkBoxUseDefaultDNTZandNetwork_uncheckedOver};
   TControl* choices[] = {edit_DeviceName, ComboBoxTimeZone, radio_FixedIP, radio_AutoIP, radio_AutoDNS, radio_FixedDNS};
   if (checkBox_UseDefaultDNTZandNetwork->Checked()) {
     const auto& record = SelectedNasRecord.settings.bytes;
-    edit_DeviceName->SetText(platform::FromAnsi(platform::AnsiString(
-        ReadTextField(record, settings_field::kHostname, settings_field::kHostnameSize))));
+    edit_DeviceName->SetText(platform::FromAnsi(
+        platform::AnsiString(ReadTextField(record, settings_field::kHostname, settings_field::kHostnameSize))));
     LoadTimeZoneList();
     SyncTimeZoneDropDown();
     const uint32_t unset = IpStrToInt("0.0.0.0");

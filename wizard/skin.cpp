@@ -111,55 +111,78 @@ void ShowOnly(std::initializer_list<TImage*> pictures, TImage* shown) {
 ImageButton ButtonNext(const Tform_Main& f) { return {f.img_btnNextNormal, f.img_btnNextOver, f.lab_btnNext}; }
 ImageButton ButtonBack(const Tform_Main& f) { return {f.img_btnBackNormal, f.img_btnBackOver, f.lab_btnBack}; }
 ImageButton ButtonCancel(const Tform_Main& f) { return {f.img_btnCancelNormal, f.img_btnCancelOver, f.lab_btnCancel}; }
-ImageButton ButtonDeviceDiscovery(const Tform_Main& f) { return {f.img_btnDeviceDiscoveryNormal, f.img_btnDeviceDiscoveryOver, f.lab_btnDeviceDiscovery}; }
+ImageButton ButtonDeviceDiscovery(const Tform_Main& f) {
+  return {f.img_btnDeviceDiscoveryNormal, f.img_btnDeviceDiscoveryOver, f.lab_btnDeviceDiscovery};
+}
 ImageCheckBox BoxUseOriginalPassword(const Tform_Main& f) {
-  return {f.checkBox_UseOriginalPassword, f.img_checkBoxUseOriginalPassword_checkedNormal, f.img_checkBoxUseOriginalPassword_checkedOver,
-          f.img_checkBoxUseOriginalPassword_uncheckedNormal, f.img_checkBoxUseOriginalPassword_uncheckedOver, f.lab_checkBoxUseOriginalPassword};
+  return {f.checkBox_UseOriginalPassword,
+          f.img_checkBoxUseOriginalPassword_checkedNormal,
+          f.img_checkBoxUseOriginalPassword_checkedOver,
+          f.img_checkBoxUseOriginalPassword_uncheckedNormal,
+          f.img_checkBoxUseOriginalPassword_uncheckedOver,
+          f.lab_checkBoxUseOriginalPassword};
 }
 ImageCheckBox BoxUseDefaultDNTZandNetwork(const Tform_Main& f) {
-  return {f.checkBox_UseDefaultDNTZandNetwork, f.img_checkBoxUseDefaultDNTZandNetwork_checkedNormal, f.img_checkBoxUseDefaultDNTZandNetwork_checkedOver,
-          f.img_checkBoxUseDefaultDNTZandNetwork_uncheckedNormal, f.img_checkBoxUseDefaultDNTZandNetwork_uncheckedOver, f.lab_checkBoxUseDefaultDNTZandNetwork};
+  return {f.checkBox_UseDefaultDNTZandNetwork,
+          f.img_checkBoxUseDefaultDNTZandNetwork_checkedNormal,
+          f.img_checkBoxUseDefaultDNTZandNetwork_checkedOver,
+          f.img_checkBoxUseDefaultDNTZandNetwork_uncheckedNormal,
+          f.img_checkBoxUseDefaultDNTZandNetwork_uncheckedOver,
+          f.lab_checkBoxUseDefaultDNTZandNetwork};
 }
 ImageCheckBox BoxUseDefaultDiskSetting(const Tform_Main& f) {
-  return {f.checkBox_UseDefaultDiskSetting, f.img_checkBoxUseDefaultDiskSetting_checkedNormal, f.img_checkBoxUseDefaultDiskSetting_checkedOver,
-          f.img_checkBoxUseDefaultDiskSetting_uncheckedNormal, f.img_checkBoxUseDefaultDiskSetting_uncheckedOver, f.lab_checkBoxUseDefaultDiskSetting};
+  return {f.checkBox_UseDefaultDiskSetting,
+          f.img_checkBoxUseDefaultDiskSetting_checkedNormal,
+          f.img_checkBoxUseDefaultDiskSetting_checkedOver,
+          f.img_checkBoxUseDefaultDiskSetting_uncheckedNormal,
+          f.img_checkBoxUseDefaultDiskSetting_uncheckedOver,
+          f.lab_checkBoxUseDefaultDiskSetting};
 }
 ImageCheckBox BoxIgnoreConnectionFailMsg(const Tform_Main& f) {
-  return {f.checkBox_IgnoreConnectionFailMsg, f.img_IgnoreConnectionFailMsg_checkedNormal,
-          f.img_IgnoreConnectionFailMsg_checkedOver, f.img_IgnoreConnectionFailMsg_uncheckedNormal,
+  return {f.checkBox_IgnoreConnectionFailMsg,          f.img_IgnoreConnectionFailMsg_checkedNormal,
+          f.img_IgnoreConnectionFailMsg_checkedOver,   f.img_IgnoreConnectionFailMsg_uncheckedNormal,
           f.img_IgnoreConnectionFailMsg_uncheckedOver, f.lab_IgnoreConnectionFailMsg};
 }
 ImageRadio RadioAutoIP(const Tform_Main& f) {
-  return {f.radio_AutoIP, f.img_radioAutoIP_selected, f.img_radioAutoIP_unselectedNormal, f.img_radioAutoIP_unselectedOver, f.lab_radioAutoIP};
+  return {f.radio_AutoIP, f.img_radioAutoIP_selected, f.img_radioAutoIP_unselectedNormal,
+          f.img_radioAutoIP_unselectedOver, f.lab_radioAutoIP};
 }
 ImageRadio RadioFixedIP(const Tform_Main& f) {
-  return {f.radio_FixedIP, f.img_radioFixedIP_selected, f.img_radioFixedIP_unselectedNormal, f.img_radioFixedIP_unselectedOver, f.lab_radioFixedIP};
+  return {f.radio_FixedIP, f.img_radioFixedIP_selected, f.img_radioFixedIP_unselectedNormal,
+          f.img_radioFixedIP_unselectedOver, f.lab_radioFixedIP};
 }
 ImageRadio RadioAutoDNS(const Tform_Main& f) {
-  return {f.radio_AutoDNS, f.img_radioAutoDNS_selected, f.img_radioAutoDNS_unselectedNormal, f.img_radioAutoDNS_unselectedOver, f.lab_radioAutoDNS};
+  return {f.radio_AutoDNS, f.img_radioAutoDNS_selected, f.img_radioAutoDNS_unselectedNormal,
+          f.img_radioAutoDNS_unselectedOver, f.lab_radioAutoDNS};
 }
 ImageRadio RadioFixedDNS(const Tform_Main& f) {
-  return {f.radio_FixedDNS, f.img_radioFixedDNS_selected, f.img_radioFixedDNS_unselectedNormal, f.img_radioFixedDNS_unselectedOver, f.lab_radioFixedDNS};
+  return {f.radio_FixedDNS, f.img_radioFixedDNS_selected, f.img_radioFixedDNS_unselectedNormal,
+          f.img_radioFixedDNS_unselectedOver, f.lab_radioFixedDNS};
 }
 ImageRadio RadioSTANDARD(const Tform_Main& f) {
-  return {f.radio_Standard, f.img_radioSTANDARD_selected, f.img_radioSTANDARD_unselectedNormal, f.img_radioSTANDARD_unselectedOver, f.lab_radioSTANDARD};
+  return {f.radio_Standard, f.img_radioSTANDARD_selected, f.img_radioSTANDARD_unselectedNormal,
+          f.img_radioSTANDARD_unselectedOver, f.lab_radioSTANDARD};
 }
 ImageRadio RadioJBOD(const Tform_Main& f) {
-  return {f.radio_JBOD, f.img_radioJBOD_selected, f.img_radioJBOD_unselectedNormal, f.img_radioJBOD_unselectedOver, f.lab_radioJBOD};
+  return {f.radio_JBOD, f.img_radioJBOD_selected, f.img_radioJBOD_unselectedNormal, f.img_radioJBOD_unselectedOver,
+          f.lab_radioJBOD};
 }
 ImageRadio RadioRAID0(const Tform_Main& f) {
-  return {f.radio_RAID0, f.img_radioRAID0_selected, f.img_radioRAID0_unselectedNormal, f.img_radioRAID0_unselectedOver, f.lab_radioRAID0};
+  return {f.radio_RAID0, f.img_radioRAID0_selected, f.img_radioRAID0_unselectedNormal, f.img_radioRAID0_unselectedOver,
+          f.lab_radioRAID0};
 }
 ImageRadio RadioRAID1(const Tform_Main& f) {
-  return {f.radio_RAID1, f.img_radioRAID1_selected, f.img_radioRAID1_unselectedNormal, f.img_radioRAID1_unselectedOver, f.lab_radioRAID1};
+  return {f.radio_RAID1, f.img_radioRAID1_selected, f.img_radioRAID1_unselectedNormal, f.img_radioRAID1_unselectedOver,
+          f.lab_radioRAID1};
 }
 ImageRadio RadioExt2(const Tform_Main& f) {
-  return {f.radio_Ext2, f.img_radioExt2_selected, f.img_radioExt2_unselectedNormal, f.img_radioExt2_unselectedOver, f.lab_radioExt2};
+  return {f.radio_Ext2, f.img_radioExt2_selected, f.img_radioExt2_unselectedNormal, f.img_radioExt2_unselectedOver,
+          f.lab_radioExt2};
 }
 ImageRadio RadioExt3(const Tform_Main& f) {
-  return {f.radio_Ext3, f.img_radioExt3_selected, f.img_radioExt3_unselectedNormal, f.img_radioExt3_unselectedOver, f.lab_radioExt3};
+  return {f.radio_Ext3, f.img_radioExt3_selected, f.img_radioExt3_unselectedNormal, f.img_radioExt3_unselectedOver,
+          f.lab_radioExt3};
 }
-
 
 bool IpDnsChoicesOpen(const Tform_Main& f) { return !f.checkBox_UseDefaultDNTZandNetwork->Checked(); }
 
@@ -178,18 +201,28 @@ void Tform_Main::RegisterSkinHandlers() {
   handlers_.Add("img_btnCancelOverMouseLeave", this, &Tform_Main::img_btnCancelOverMouseLeave);
   handlers_.Add("img_btnDeviceDiscoveryNormalMouseEnter", this, &Tform_Main::img_btnDeviceDiscoveryNormalMouseEnter);
   handlers_.Add("img_btnDeviceDiscoveryOverMouseLeave", this, &Tform_Main::img_btnDeviceDiscoveryOverMouseLeave);
-  handlers_.Add("lab_checkBoxUseOriginalPasswordMouseEnter", this, &Tform_Main::lab_checkBoxUseOriginalPasswordMouseEnter);
-  handlers_.Add("lab_checkBoxUseOriginalPasswordMouseLeave", this, &Tform_Main::lab_checkBoxUseOriginalPasswordMouseLeave);
+  handlers_.Add("lab_checkBoxUseOriginalPasswordMouseEnter", this,
+                &Tform_Main::lab_checkBoxUseOriginalPasswordMouseEnter);
+  handlers_.Add("lab_checkBoxUseOriginalPasswordMouseLeave", this,
+                &Tform_Main::lab_checkBoxUseOriginalPasswordMouseLeave);
   handlers_.Add("lab_checkBoxUseOriginalPasswordClick", this, &Tform_Main::lab_checkBoxUseOriginalPasswordClick);
-  handlers_.Add("lab_checkBoxUseDefaultDNTZandNetworkMouseEnter", this, &Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseEnter);
-  handlers_.Add("lab_checkBoxUseDefaultDNTZandNetworkMouseLeave", this, &Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseLeave);
-  handlers_.Add("lab_checkBoxUseDefaultDNTZandNetworkClick", this, &Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkClick);
-  handlers_.Add("lab_checkBoxUseDefaultDiskSettingMouseEnter", this, &Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseEnter);
-  handlers_.Add("lab_checkBoxUseDefaultDiskSettingMouseLeave", this, &Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseLeave);
+  handlers_.Add("lab_checkBoxUseDefaultDNTZandNetworkMouseEnter", this,
+                &Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseEnter);
+  handlers_.Add("lab_checkBoxUseDefaultDNTZandNetworkMouseLeave", this,
+                &Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseLeave);
+  handlers_.Add("lab_checkBoxUseDefaultDNTZandNetworkClick", this,
+                &Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkClick);
+  handlers_.Add("lab_checkBoxUseDefaultDiskSettingMouseEnter", this,
+                &Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseEnter);
+  handlers_.Add("lab_checkBoxUseDefaultDiskSettingMouseLeave", this,
+                &Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseLeave);
   handlers_.Add("lab_checkBoxUseDefaultDiskSettingClick", this, &Tform_Main::lab_checkBoxUseDefaultDiskSettingClick);
-  handlers_.Add("img_IgnoreConnectionFailMsg_uncheckedNormalMouseEnter", this, &Tform_Main::img_IgnoreConnectionFailMsg_uncheckedNormalMouseEnter);
-  handlers_.Add("img_IgnoreConnectionFailMsg_uncheckedOverMouseLeave", this, &Tform_Main::img_IgnoreConnectionFailMsg_uncheckedOverMouseLeave);
-  handlers_.Add("img_IgnoreConnectionFailMsg_uncheckedOverClick", this, &Tform_Main::img_IgnoreConnectionFailMsg_uncheckedOverClick);
+  handlers_.Add("img_IgnoreConnectionFailMsg_uncheckedNormalMouseEnter", this,
+                &Tform_Main::img_IgnoreConnectionFailMsg_uncheckedNormalMouseEnter);
+  handlers_.Add("img_IgnoreConnectionFailMsg_uncheckedOverMouseLeave", this,
+                &Tform_Main::img_IgnoreConnectionFailMsg_uncheckedOverMouseLeave);
+  handlers_.Add("img_IgnoreConnectionFailMsg_uncheckedOverClick", this,
+                &Tform_Main::img_IgnoreConnectionFailMsg_uncheckedOverClick);
   handlers_.Add("lab_radioAutoIPMouseEnter", this, &Tform_Main::lab_radioAutoIPMouseEnter);
   handlers_.Add("lab_radioAutoIPMouseLeave", this, &Tform_Main::lab_radioAutoIPMouseLeave);
   handlers_.Add("lab_radioAutoIPClick", this, &Tform_Main::lab_radioAutoIPClick);
@@ -248,23 +281,41 @@ void Tform_Main::img_btnBackNormalMouseEnter(TObject*) { Enter(ButtonBack(*this)
 void Tform_Main::img_btnBackOverMouseLeave(TObject*) { Leave(ButtonBack(*this)); }
 void Tform_Main::img_btnCancelNormalMouseEnter(TObject*) { Enter(ButtonCancel(*this), true); }
 void Tform_Main::img_btnCancelOverMouseLeave(TObject*) { Leave(ButtonCancel(*this)); }
-void Tform_Main::img_btnDeviceDiscoveryNormalMouseEnter(TObject*) { Enter(ButtonDeviceDiscovery(*this), btn_DeviceDiscovery->Enabled()); }
+void Tform_Main::img_btnDeviceDiscoveryNormalMouseEnter(TObject*) {
+  Enter(ButtonDeviceDiscovery(*this), btn_DeviceDiscovery->Enabled());
+}
 void Tform_Main::img_btnDeviceDiscoveryOverMouseLeave(TObject*) { Leave(ButtonDeviceDiscovery(*this)); }
 
 // The image check boxes.
 
-void Tform_Main::lab_checkBoxUseOriginalPasswordMouseEnter(TObject*) { Enter(BoxUseOriginalPassword(*this), checkBox_UseOriginalPassword->Enabled()); }
-void Tform_Main::lab_checkBoxUseOriginalPasswordMouseLeave(TObject*) { Leave(BoxUseOriginalPassword(*this), checkBox_UseOriginalPassword->Enabled()); }
-void Tform_Main::lab_checkBoxUseOriginalPasswordClick(TObject*) { Press(BoxUseOriginalPassword(*this), checkBox_UseOriginalPassword->Enabled()); }
-void Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseEnter(TObject*) { Enter(BoxUseDefaultDNTZandNetwork(*this), true); }
-void Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseLeave(TObject*) { Leave(BoxUseDefaultDNTZandNetwork(*this), true); }
+void Tform_Main::lab_checkBoxUseOriginalPasswordMouseEnter(TObject*) {
+  Enter(BoxUseOriginalPassword(*this), checkBox_UseOriginalPassword->Enabled());
+}
+void Tform_Main::lab_checkBoxUseOriginalPasswordMouseLeave(TObject*) {
+  Leave(BoxUseOriginalPassword(*this), checkBox_UseOriginalPassword->Enabled());
+}
+void Tform_Main::lab_checkBoxUseOriginalPasswordClick(TObject*) {
+  Press(BoxUseOriginalPassword(*this), checkBox_UseOriginalPassword->Enabled());
+}
+void Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseEnter(TObject*) {
+  Enter(BoxUseDefaultDNTZandNetwork(*this), true);
+}
+void Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkMouseLeave(TObject*) {
+  Leave(BoxUseDefaultDNTZandNetwork(*this), true);
+}
 void Tform_Main::lab_checkBoxUseDefaultDNTZandNetworkClick(TObject*) {
   Press(BoxUseDefaultDNTZandNetwork(*this), true);
   CloseDropDownLists();
 }
-void Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseEnter(TObject*) { Enter(BoxUseDefaultDiskSetting(*this), checkBox_UseDefaultDiskSetting->Enabled()); }
-void Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseLeave(TObject*) { Leave(BoxUseDefaultDiskSetting(*this), checkBox_UseDefaultDiskSetting->Enabled()); }
-void Tform_Main::lab_checkBoxUseDefaultDiskSettingClick(TObject*) { Press(BoxUseDefaultDiskSetting(*this), checkBox_UseDefaultDiskSetting->Enabled()); }
+void Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseEnter(TObject*) {
+  Enter(BoxUseDefaultDiskSetting(*this), checkBox_UseDefaultDiskSetting->Enabled());
+}
+void Tform_Main::lab_checkBoxUseDefaultDiskSettingMouseLeave(TObject*) {
+  Leave(BoxUseDefaultDiskSetting(*this), checkBox_UseDefaultDiskSetting->Enabled());
+}
+void Tform_Main::lab_checkBoxUseDefaultDiskSettingClick(TObject*) {
+  Press(BoxUseDefaultDiskSetting(*this), checkBox_UseDefaultDiskSetting->Enabled());
+}
 void Tform_Main::img_IgnoreConnectionFailMsg_uncheckedNormalMouseEnter(TObject*) {
   Enter(BoxIgnoreConnectionFailMsg(*this), checkBox_IgnoreConnectionFailMsg->Enabled());
 }
@@ -301,9 +352,15 @@ void Tform_Main::lab_radioFixedDNSClick(TObject*) {
   CloseDropDownLists();
   Press(RadioFixedDNS(*this), IpDnsChoicesOpen(*this));
 }
-void Tform_Main::lab_radioSTANDARDMouseEnter(TObject*) { Enter(RadioSTANDARD(*this), DiskChoiceOpen(*this, radio_Standard)); }
-void Tform_Main::lab_radioSTANDARDMouseLeave(TObject*) { Leave(RadioSTANDARD(*this), DiskChoiceOpen(*this, radio_Standard)); }
-void Tform_Main::lab_radioSTANDARDClick(TObject*) { Press(RadioSTANDARD(*this), DiskChoiceOpen(*this, radio_Standard)); }
+void Tform_Main::lab_radioSTANDARDMouseEnter(TObject*) {
+  Enter(RadioSTANDARD(*this), DiskChoiceOpen(*this, radio_Standard));
+}
+void Tform_Main::lab_radioSTANDARDMouseLeave(TObject*) {
+  Leave(RadioSTANDARD(*this), DiskChoiceOpen(*this, radio_Standard));
+}
+void Tform_Main::lab_radioSTANDARDClick(TObject*) {
+  Press(RadioSTANDARD(*this), DiskChoiceOpen(*this, radio_Standard));
+}
 void Tform_Main::lab_radioJBODMouseEnter(TObject*) { Enter(RadioJBOD(*this), DiskChoiceOpen(*this, radio_JBOD)); }
 void Tform_Main::lab_radioJBODMouseLeave(TObject*) { Leave(RadioJBOD(*this), DiskChoiceOpen(*this, radio_JBOD)); }
 void Tform_Main::lab_radioJBODClick(TObject*) { Press(RadioJBOD(*this), DiskChoiceOpen(*this, radio_JBOD)); }
@@ -389,9 +446,7 @@ void Tform_Main::img_checkBoxUseOriginalPassword_DummyMouseMove(TObject* Sender,
 
 void Tform_Main::img_MaingBGMouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMoveByCaption(); }
 
-void Tform_Main::lab_MainFormCaptionMouseDown(TObject*, TMouseButton, TShiftState, int, int) {
-  StartMoveByCaption();
-}
+void Tform_Main::lab_MainFormCaptionMouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMoveByCaption(); }
 
 void Tform_Main::img_CloseMouseEnter(TObject*) { Screen->SetCursor(crHandPoint); }
 void Tform_Main::img_CloseMouseLeave(TObject*) { Screen->SetCursor(crDefault); }

@@ -1,11 +1,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/exception.h"
 #include "platform/log_debug.h"
 #include "platform/registry.h"
 #include "platform/time_zone.h"
 #include "platform/unicode.h"
-#include "platform/exception.h"
 #include "text/language_keys.h"
 #include "text/language_strings.h"
 #include "toolkit/application.h"

@@ -60,7 +60,8 @@ bool Tform_Main::checkIPAddressControl() {
     const uint32_t a = NetworkAddress(ip), m = NetworkAddress(mask), g = NetworkAddress(gateway);
     if ((a & m) != (g & m) && g != 0 && g != 0xFFFFFFFFu) return fail(str_Msg20, &gateway, edit_IPGateway1);
     const uint8_t o[4] = {OctetValue(mask[0]), OctetValue(mask[1]), OctetValue(mask[2]), OctetValue(mask[3])};
-    const bool octets_valid = ValidMaskOctet(o[0]) && ValidMaskOctet(o[1]) && ValidMaskOctet(o[2]) && ValidMaskOctet(o[3]);
+    const bool octets_valid =
+        ValidMaskOctet(o[0]) && ValidMaskOctet(o[1]) && ValidMaskOctet(o[2]) && ValidMaskOctet(o[3]);
     const bool contiguous = (o[1] == 0 || o[0] == 255) && (o[2] == 0 || (o[0] == 255 && o[1] == 255)) &&
                             (o[3] == 0 || (o[0] == 255 && o[1] == 255 && o[2] == 255));
     if (!octets_valid || !contiguous) return fail(str_Msg21, &mask, edit_IPMask1);

@@ -9,6 +9,7 @@
 
 #include "platform/ansi.h"
 #include "text/language_keys.h"
+#include "text/language_layout.h"
 #include "toolkit/control.h"
 #include "toolkit/form.h"
 
@@ -36,6 +37,15 @@ class TextWindows {
         control->SetName(std::string(target.control));
         control->SetParent(form.get());
         control->SetCaption(LayoutCaption(name, target.control));
+      }
+    }
+    if (name == "form_Main") {
+      for (const std::string& control_name : LanguageLayoutControls()) {
+        if (form->FindComponent(control_name)) continue;
+        auto* control = new TControl(form.get());
+        control->SetName(control_name);
+        control->SetParent(form.get());
+        control->SetVisible(false);
       }
     }
     forms_.push_back(std::move(form));

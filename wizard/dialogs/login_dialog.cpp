@@ -88,7 +88,8 @@ void Tform_UsernamePassValid::btn_OKClick(TObject*) {
   record.userName.fill(0);
   record.adminPassword.fill(0);
   std::memcpy(record.userName.data(), user.c_str(), std::min(user.size(), record.userName.size() - 1));
-  std::memcpy(record.adminPassword.data(), password.c_str(), std::min(password.size(), record.adminPassword.size() - 1));
+  std::memcpy(record.adminPassword.data(), password.c_str(),
+              std::min(password.size(), record.adminPassword.size() - 1));
   LogDebug("Tform_UsernamePassValid::btn_OKClick- User Name: " + user.bytes());
   LogDebug("Tform_UsernamePassValid::btn_OKClick- Password: " + password.bytes());
   const int32_t r = form_Main->GetNASInfo();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/ansi.h"
 #include "toolkit/form.h"
 #include "toolkit/layout.h"
 #include "toolkit/std_controls.h"

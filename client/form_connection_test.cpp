@@ -1,0 +1,148 @@
+#include "client/form_connection_test.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/exception.h"
+#include "platform/files.h"
+#include "platform/log_debug.h"
+#include "platform/processes.h"
+#include "toolkit/application.h"
+#include "toolkit/layout.h"
+#include "toolkit/resources.h"
+#include "toolkit/std_controls.h"
+#include "toolkit/timer.h"
+
+using platform::AnsiString;
+
+namespace {
+
+constexpr const char* kLayoutFile = "wizard/forms/form_ConnectionTest.json";
+constexpr const char* kPicturesFolder = "wizard/forms/pictures";
+constexpr int kWindowWidth = 253;
+constexpr int kWindowHeight = 100;
+constexpr int kCornerEllipse = 15;
+constexpr int kChecksPerTarget = 4;
+constexpr uint32_t kCheckPauseMs = 1000;
+const AnsiString kNoHost("...");
+
+int32_t ResultCode(bool gatewayGiven, bool gateway, bool dnsGiven, bool dns, bool publicDns) {
+  if (!gateway) return 0;
+  if (publicDns) return dns ? 4 : 2;
+  if (!dnsGiven) return 6;
+  if (dns) return 3;
+  return gatewayGiven ? 1 : 5;
+}
+
+const char* OutcomeTrace(int32_t code) {
+  switch (code) {
+    case 0:
+      return "Gateway failed, \tPrimareDNS N/A, \tPublicDNS N/A";
+    case 1:
+    case 5:
+      return "Gateway succeed, \tPrimareDNS Failed, \tPublicDNS Failed";
+    case 2:
+      return "Gateway succeed, \tPrimareDNS Failed, \tPublicDNS succeed";
+    case 3:
+    case 6:
+      return "Gateway succeed, \tPrimareDNS succeed, PublicDNS Failed";
+    default:
+      return "Gateway succeed, \tPrimareDNS succeed, PublicDNS succeed";
+  }
+}
+
+}  // namespace
+
+Tform_ConnectionTest* form_ConnectionTest = nullptr;
+
+Tform_ConnectionTest::~Tform_ConnectionTest() {
+  if (form_ConnectionTest == this) form_ConnectionTest = nullptr;
+}
+
+Tform_ConnectionTest::Tform_ConnectionTest(TComponent* owner) : TForm(owner) {
+  THandlerTable handlers;
+  handlers.Add("FormCreate", this, &Tform_ConnectionTest::FormCreate);
+  handlers.Add("img_formBGMouseDown", this, &Tform_ConnectionTest::img_formBGMouseDown);
+  handlers.Add("timer_CheckConnectionTimer", this, &Tform_ConnectionTest::timer_CheckConnectionTimer);
+  const auto layout = FindEmbeddedFile(kLayoutFile);
+  if (!layout) throw ELayoutError(std::string(kLayoutFile) + " is not embedded");
+  LoadLayout(*this, *layout, kLayoutFile, handlers, ResourcePictures(kPicturesFolder));
+  img_formBG = BindComponent<TImage>(*this, "img_formBG");
+  lab_TestStatus = BindComponent<TLabel>(*this, "lab_TestStatus");
+  lab_Title = BindComponent<TLabel>(*this, "lab_Title");
+  timer_CheckConnection = BindComponent<TTimer>(*this, "timer_CheckConnection");
+}
+
+void Tform_ConnectionTest::FormCreate(TObject*) {
+  SetBounds(Left(), Top(), kWindowWidth, kWindowHeight);
+  SetWindowRegion(TWindowRegion{0, 0, kWindowWidth, kWindowHeight, kCornerEllipse, kCornerEllipse});
+  Invalidate();
+}
+
+void Tform_ConnectionTest::img_formBGMouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMoveByCaption(); }
+
+void Tform_ConnectionTest::RunPing(const AnsiString& path, const AnsiString& host) {
+  platform::DeleteFile(path.c_str());
+  // A folder with a blank would split the redirection target at the blank.
+  const bool blank = path.bytes().find(' ') != std::string::npos;
+  const AnsiString target = blank ? AnsiString("\"") + path + AnsiString("\"") : path;
+  const AnsiString command = AnsiString("cmd.exe /c ping ") + host + AnsiString(" > ") + target;
+  platform::WinExec(command.c_str(), platform::SW_HIDE);
+}
+
+int Tform_ConnectionTest::PingOutputHasTTL(const AnsiString& path) {
+  std::FILE* file = platform::OpenFile(path.c_str(), "rt");
+  if (!file) return 0;
+  char piece[512];
+  int found = 0;
+  while (!found && std::fgets(piece, sizeof piece, file)) found = std::strstr(piece, "TTL=") != nullptr;
+  std::fclose(file);
+  return found;
+}
+
+bool Tform_ConnectionTest::TestTarget(const AnsiString& host, const AnsiString& line, const AnsiString& path) {
+  if (host == kNoHost) return true;
+  lab_TestStatus->SetCaption(platform::FromAnsi(line + AnsiString(" ") + host));
+  RunPing(path, host);
+  for (int check = 0; check < kChecksPerTarget; ++check) {
+    if (PingOutputHasTTL(path)) return true;
+    Application->ProcessMessages();
+    platform::Sleep(kCheckPauseMs);
+    lab_TestStatus->SetCaption(lab_TestStatus->Caption() + ".");
+  }
+  return false;
+}
+
+void Tform_ConnectionTest::timer_CheckConnectionTimer(TObject*) {
+  timer_CheckConnection->SetEnabled(false);
+  gatewayReachable = primaryDnsReachable = publicDnsReachable = 0;
+  if (!slots_.test || !slots_.gateway || !slots_.primaryDns || !slots_.publicDns) {
+    // A wiring fault of the program: the window closes rather than stay open with nothing to do.
+    ConnectionTestResult = 0;
+    Close();
+    throw platform::Exception("Tform_ConnectionTest: the text slots of the test were not given");
+  }
+  // The progress line of a target: the slot texts formatted with "%s %s %s", the host last.
+  const AnsiString test = *slots_.test + AnsiString(" ");
+  const AnsiString gatewayLine = test + *slots_.gateway;
+  const AnsiString primaryDnsLine = test + *slots_.primaryDns;
+  const AnsiString publicDnsLine = test + *slots_.publicDns;
+  char folder[512] = {};
+  platform::GetTempPathA(sizeof folder, folder);
+  const AnsiString temp(folder);
+
+  gatewayReachable = TestTarget(gatewayHost, gatewayLine, temp + AnsiString("pingGateway.txt"));
+  if (gatewayReachable) {
+    primaryDnsReachable = TestTarget(primaryDnsHost, primaryDnsLine, temp + AnsiString("pingPrimaryDNS.txt"));
+    publicDnsReachable = TestTarget(AnsiString("8.8.8.8"), publicDnsLine, temp + AnsiString("pingPublicDNS1.txt"));
+    if (!publicDnsReachable) {
+      publicDnsReachable =
+          TestTarget(AnsiString("208.67.222.222"), publicDnsLine, temp + AnsiString("pingPublicDNS2.txt"));
+    }
+  }
+  ConnectionTestResult = ResultCode(gatewayHost != kNoHost, gatewayReachable, primaryDnsHost != kNoHost,
+                                    primaryDnsReachable, publicDnsReachable);
+  LogDebug(OutcomeTrace(ConnectionTestResult));
+  Close();
+}

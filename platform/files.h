@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "platform/win_types.h"
+
+// Files and folders by the program's paths: a drive path ("Z:\Software Add-ins") reaches the
+// host folder behind that drive letter (its mount point, a share's folder), with names matched
+// without regard to letter case as the platform matches them; a host path ("/tmp/x") is taken
+// as it is.
+namespace platform {
+
+// The host path (UTF-8) of a program path given in UTF-8; nothing when its drive has no folder (a
+// free letter, a drive without medium, a share whose files the backend does not hold).
+std::optional<std::string> HostPathOf(const std::string& path);
+
+// The calls below take the program's 8-bit paths, in the system's ANSI code page.
+bool DirectoryExists(const char* lpPathName);
+
+// Deletes a file. False with the last error set: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND,
+// ERROR_ACCESS_DENIED (a folder, no permission).
+BOOL DeleteFile(const char* lpFileName);
+
+// fopen of a program path; the text mode "t" is the default on the host and is dropped.
+std::FILE* OpenFile(const char* lpFileName, const char* mode);
+
+// The temporary folder with its trailing separator: the length of the text without its
+// terminator, or, when the buffer is too small, the size the buffer needs (terminator included).
+DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer);
+
+}  // namespace platform

@@ -1,0 +1,154 @@
+#include "platform/host_firewall.h"
+
+#include <mutex>
+
+#include "platform/state_file.h"
+#include "platform/unicode.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kService = "firewall";
+constexpr const char* kHeader =
+    "# The firewall of this PC (its current profile) as the Orvo NAS Setup Wizard emulates it. Edit freely:\n"
+    "# Firewall is on or off, Exceptions allowed or not allowed. Each [Application] is a program the\n"
+    "# firewall lets through: Name, Path (its executable) and Enabled (yes or no).\n";
+
+bool NameIs(std::string_view a, std::u16string_view b) { return NamesEqual(Utf8ToUtf16(a), b); }
+
+class HostFirewallImpl final : public Firewall {
+ public:
+  HostFirewallImpl(std::string folder, ServiceManager& services, std::string service)
+      : folder_(std::move(folder)), services_(services), service_(std::move(service)) {}
+
+  HRESULT Admit(FirewallCall call) override {
+    if (call == FirewallCall::kCreateManager || call == FirewallCall::kCreateApplication) return S_OK;
+    bool running = false;
+    services_.WithServices([&](std::vector<ServiceRecord>& all) -> DWORD {
+      for (const ServiceRecord& s : all) {
+        if (NameIs(s.name, Utf8ToUtf16(service_))) running = s.state == SERVICE_RUNNING;
+      }
+      return ERROR_SUCCESS;
+    });
+    return running ? S_OK : HRESULT_FROM_WIN32(EPT_S_NOT_REGISTERED);
+  }
+
+  HRESULT ReadProfile(FirewallProfileState* profile) override {
+    if (!profile) return E_POINTER;
+    std::lock_guard<std::mutex> lock(mutex_);
+    *profile = Load();
+    return S_OK;
+  }
+
+  HRESULT Authorize(const FirewallApplication& app) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    FirewallProfileState profile = Load();
+    bool replaced = false;
+    for (FirewallApplication& entry : profile.applications) {
+      if (entry.image_path == app.image_path) {
+        entry = app;
+        replaced = true;
+      }
+    }
+    if (!replaced) profile.applications.push_back(app);
+    return Save(profile) ? S_OK : E_ACCESSDENIED;
+  }
+
+ private:
+  std::string File() const { return StateFilePath(folder_, kFirewallFileName); }
+
+  FirewallProfileState Load() {
+    FirewallProfileState profile;
+    const std::string file = File();
+    const auto lines = file.empty() ? std::nullopt : ReadStateLines(file);
+    enum class Section { kNone, kFirewall, kApplication } section = Section::kNone;
+    auto finish = [&](size_t line) {
+      if (section != Section::kApplication) return;
+      FirewallApplication& app = profile.applications.back();
+      if (app.image_path.empty() || app.name.empty()) {
+        ReportSkippedLine(kService, file, line, "[Application]", "an application needs a Name and a Path");
+        profile.applications.pop_back();
+      }
+    };
+    size_t section_line = 0;
+    for (size_t n = 0; lines && n < lines->size(); ++n) {
+      const std::string& line = (*lines)[n];
+      if (IsStateComment(line)) continue;
+      auto fail = [&](std::string_view reason) { ReportSkippedLine(kService, file, n + 1, line, reason); };
+      const std::string_view text = TrimBlanks(line);
+      if (text.front() == '[' && text.back() == ']') {
+        finish(section_line);
+        section_line = n + 1;
+        const std::string_view name = TrimBlanks(text.substr(1, text.size() - 2));
+        if (NameIs(name, u"Firewall")) {
+          section = Section::kFirewall;
+        } else if (NameIs(name, u"Application")) {
+          section = Section::kApplication;
+          profile.applications.push_back({u"", u"", true});
+        } else {
+          section = Section::kNone;
+          fail("not a [Firewall] or [Application] section");
+        }
+        continue;
+      }
+      const size_t equals = text.find('=');
+      if (equals == std::string_view::npos || section == Section::kNone) {
+        fail("not a \"key=value\" line of a section");
+        continue;
+      }
+      const std::string_view key = TrimBlanks(text.substr(0, equals));
+      const std::string value(TrimBlanks(text.substr(equals + 1)));
+      const std::u16string wide = Utf8ToUtf16(value);
+      if (section == Section::kFirewall && NameIs(key, u"Firewall") &&
+          (NameIs(value, u"on") || NameIs(value, u"off"))) {
+        profile.firewall_enabled = NameIs(value, u"on");
+      } else if (section == Section::kFirewall && NameIs(key, u"Exceptions") &&
+                 (NameIs(value, u"allowed") || NameIs(value, u"not allowed"))) {
+        profile.exceptions_not_allowed = NameIs(value, u"not allowed");
+      } else if (section == Section::kApplication && NameIs(key, u"Name")) {
+        profile.applications.back().name = wide;
+      } else if (section == Section::kApplication && NameIs(key, u"Path")) {
+        profile.applications.back().image_path = wide;
+      } else if (section == Section::kApplication && NameIs(key, u"Enabled") &&
+                 (NameIs(value, u"yes") || NameIs(value, u"no"))) {
+        profile.applications.back().enabled = NameIs(value, u"yes");
+      } else {
+        fail("not a known key with a known value");
+      }
+    }
+    finish(section_line);
+    return profile;
+  }
+
+  bool Save(const FirewallProfileState& profile) {
+    const std::string file = File();
+    if (file.empty()) return false;
+    std::string text = kHeader;
+    text += "[Firewall]\n";
+    text += std::string("Firewall=") + (profile.firewall_enabled ? "on" : "off") + "\n";
+    text += std::string("Exceptions=") + (profile.exceptions_not_allowed ? "not allowed" : "allowed") + "\n";
+    for (const FirewallApplication& app : profile.applications) {
+      text += "\n[Application]\nName=" + Utf16ToUtf8(app.name) + "\nPath=" + Utf16ToUtf8(app.image_path) +
+              "\nEnabled=" + (app.enabled ? "yes" : "no") + "\n";
+    }
+    return WriteStateFile(file, text);
+  }
+
+  const std::string folder_;
+  ServiceManager& services_;
+  const std::string service_;
+  std::mutex mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<Firewall> MakeHostFirewall(std::string state_folder, ServiceManager& services, std::string service) {
+  return std::make_unique<HostFirewallImpl>(std::move(state_folder), services, std::move(service));
+}
+
+Firewall& HostFirewall() {
+  static const std::unique_ptr<Firewall> firewall = MakeHostFirewall({}, HostServiceManager());
+  return *firewall;
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+#include "platform/host_services.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "platform/state_file.h"
+#include "platform/unicode.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kService = "services";
+constexpr const char* kHeader =
+    "# Services of this PC as the Orvo NAS Setup Wizard emulates them: \"<name> <state>\", the state one of\n"
+    "# stopped, running, paused, start-pending, stop-pending, continue-pending, pause-pending.\n";
+
+class HostServiceManagerImpl final : public ServiceManager {
+ public:
+  explicit HostServiceManagerImpl(std::string state_folder) : folder_(std::move(state_folder)) {}
+
+  DWORD WithServices(const std::function<DWORD(std::vector<ServiceRecord>&)>& use) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<ServiceRecord> services = Load();
+    const std::vector<ServiceRecord> before = services;
+    const DWORD result = use(services);
+    if (services != before) Save(services);
+    return result;
+  }
+
+ private:
+  std::string File() const { return StateFilePath(folder_, kServicesFileName); }
+
+  std::vector<ServiceRecord> Load() {
+    std::vector<ServiceRecord> services = DefaultServices();
+    const std::string file = File();
+    const auto lines = file.empty() ? std::nullopt : ReadStateLines(file);
+    for (size_t n = 0; lines && n < lines->size(); ++n) {
+      const std::string& line = (*lines)[n];
+      if (IsStateComment(line)) continue;
+      const std::string_view text = TrimBlanks(line);
+      const size_t gap = text.find_last_of(" \t");
+      const std::string name(gap == std::string_view::npos ? "" : TrimBlanks(text.substr(0, gap)));
+      const DWORD state = gap == std::string_view::npos ? 0 : ServiceStateOfWord(std::string(text.substr(gap + 1)));
+      if (name.empty() || state == 0) {
+        ReportSkippedLine(kService, file, n + 1, line, "not \"<name> <state>\" with a known state");
+        continue;
+      }
+      ServiceRecord* known = nullptr;
+      for (ServiceRecord& s : services) {
+        if (NamesEqual(Utf8ToUtf16(s.name), Utf8ToUtf16(name))) known = &s;
+      }
+      if (known) {
+        known->state = state;
+      } else {
+        services.push_back({name, state});
+      }
+    }
+    return services;
+  }
+
+  void Save(const std::vector<ServiceRecord>& services) {
+    const std::string file = File();
+    if (file.empty()) return;
+    std::string text = kHeader;
+    for (const ServiceRecord& s : services) text += s.name + " " + ServiceStateWord(s.state) + "\n";
+    if (!WriteStateFile(file, text)) std::fprintf(stderr, "services: cannot write %s\n", file.c_str());
+  }
+
+  const std::string folder_;
+  std::mutex mutex_;
+};
+
+}  // namespace
+
+std::vector<ServiceRecord> DefaultServices() {
+  return {{"MpsSvc", SERVICE_RUNNING}, {"SharedAccess", SERVICE_STOPPED}};
+}
+
+std::unique_ptr<ServiceManager> MakeHostServiceManager(std::string state_folder) {
+  return std::make_unique<HostServiceManagerImpl>(std::move(state_folder));
+}
+
+ServiceManager& HostServiceManager() {
+  static const std::unique_ptr<ServiceManager> manager = MakeHostServiceManager({});
+  return *manager;
+}
+
+}  // namespace platform

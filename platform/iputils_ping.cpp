@@ -1,0 +1,130 @@
+#include "platform/iputils_ping.h"
+
+#include <cmath>
+#include <regex>
+
+namespace platform {
+namespace {
+
+const std::regex& HeaderPattern() {
+  static const std::regex pattern(R"(^PING (\S+) \(([^)]+)\))");
+  return pattern;
+}
+const std::regex& ReplyPattern() {
+  static const std::regex pattern(
+      R"(^(\d+) bytes from ([^:\s]+): icmp_seq=(\d+) ttl=(\d+)(?: time=([0-9.]+) ms)?(.*)$)");
+  return pattern;
+}
+const std::regex& ErrorReplyPattern() {
+  static const std::regex pattern(R"(^From (\S+) icmp_seq=(\d+) (.+)$)");
+  return pattern;
+}
+const std::regex& SummaryPattern() {
+  static const std::regex pattern(R"(^(\d+) packets transmitted, (\d+) received)");
+  return pattern;
+}
+
+uint32_t Number(const std::string& text) { return static_cast<uint32_t>(std::stoul(text)); }
+
+// The Windows reason for an ICMP error that iputils names.
+std::string ReasonOf(const std::string& iputils) {
+  if (iputils.find("Net Unreachable") != std::string::npos) return "Destination net unreachable.";
+  if (iputils.find("Port Unreachable") != std::string::npos) return "Destination port unreachable.";
+  if (iputils.find("Protocol Unreachable") != std::string::npos) return "Destination protocol unreachable.";
+  if (iputils.find("Time to live exceeded") != std::string::npos) return "TTL expired in transit.";
+  return kPingHostUnreachable;
+}
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+}  // namespace
+
+std::vector<std::string> IputilsPingArguments(const PingCommand& command) {
+  std::vector<std::string> args = {"ping", "-n"};
+  if (!command.until_stopped) {
+    args.push_back("-c");
+    args.push_back(std::to_string(command.count));
+  }
+  args.push_back("-s");
+  args.push_back(std::to_string(command.size));
+  args.push_back("-W");
+  args.push_back(std::to_string(std::max<uint32_t>(1, (command.timeout_ms + 999) / 1000)));
+  args.push_back("--");
+  args.push_back(command.target);
+  return args;
+}
+
+void IputilsPingTranscript::Header(std::vector<std::string>& out) {
+  if (header_written_) return;
+  header_written_ = true;
+  if (address_.empty()) address_ = command_.target;
+  for (std::string& line : PingHeaderLines(command_.target, address_, command_.size)) out.push_back(std::move(line));
+}
+
+void IputilsPingTranscript::CatchUp(uint32_t seq, std::vector<std::string>& out) {
+  for (; next_seq_ < seq; ++next_seq_) {
+    out.push_back(transmit_failed_ ? kPingTransmitFailed : kPingTimedOut);
+    ++tally_.sent;
+  }
+}
+
+std::vector<std::string> IputilsPingTranscript::OnOutput(std::string_view text) {
+  std::vector<std::string> out;
+  const std::string line(text);
+  std::smatch m;
+  if (std::regex_search(line, m, HeaderPattern())) {
+    address_ = m[2];
+    Header(out);
+  } else if (std::regex_match(line, m, ReplyPattern())) {
+    const uint32_t seq = Number(m[3]);
+    // A duplicate, or a reply that came after its request was given up, is not shown again.
+    if (seq < next_seq_ || Contains(m[6].str(), "DUP!")) return out;
+    Header(out);
+    CatchUp(seq, out);
+    const uint32_t bytes = Number(m[1]) >= 8 ? Number(m[1]) - 8 : 0;
+    const uint32_t time_ms = m[5].matched ? static_cast<uint32_t>(std::floor(std::stod(m[5]))) : 0;
+    out.push_back(PingReplyLine(m[2], bytes, time_ms, Number(m[4])));
+    ++tally_.sent;
+    ++tally_.received;
+    tally_.times_ms.push_back(time_ms);
+    next_seq_ = seq + 1;
+  } else if (std::regex_match(line, m, ErrorReplyPattern())) {
+    const uint32_t seq = Number(m[2]);
+    if (seq < next_seq_) return out;
+    Header(out);
+    CatchUp(seq, out);
+    out.push_back(PingErrorReplyLine(m[1], ReasonOf(m[3])));
+    ++tally_.sent;
+    ++tally_.received;
+    next_seq_ = seq + 1;
+  } else if (std::regex_search(line, m, SummaryPattern())) {
+    transmitted_ = Number(m[1]);
+  }
+  return out;
+}
+
+std::vector<std::string> IputilsPingTranscript::OnError(std::string_view line, bool& understood) {
+  understood = true;
+  if (Contains(line, "Name or service not known") || Contains(line, "unknown host") ||
+      Contains(line, "Temporary failure in name resolution") || Contains(line, "No address associated")) {
+    unknown_host_ = true;
+  } else if (Contains(line, "Network is unreachable")) {
+    transmit_failed_ = true;
+  } else {
+    understood = false;
+    transmit_failed_ = transmit_failed_ || Contains(line, "not permitted") || Contains(line, "Permission denied");
+  }
+  return {};
+}
+
+std::vector<std::string> IputilsPingTranscript::Finish() {
+  std::vector<std::string> out;
+  if (unknown_host_ && !header_written_) return {PingUnknownHostLine(command_.target)};
+  Header(out);
+  const uint32_t total = command_.until_stopped ? std::max(transmitted_, next_seq_ - 1) : command_.count;
+  CatchUp(total + 1, out);
+  for (std::string& line : PingStatisticsLines(address_, tally_)) out.push_back(std::move(line));
+  return out;
+}
+
+}  // namespace platform

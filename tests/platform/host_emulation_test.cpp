@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/firewall.h"
+#include "platform/host_drives.h"
+#include "platform/host_firewall.h"
+#include "platform/host_processes.h"
+#include "platform/host_services.h"
+#include "platform/processes.h"
+#include "scratch_folder.h"
+
+namespace {
+
+using namespace platform;
+
+std::string Read(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(HostPingTest, ARealPingThroughWinExecWritesWindowsReplyLines) {
+  ScratchFolder temp;
+  const std::string file = temp.File("pingGateway.txt");
+  const std::string line = "cmd.exe /c ping 127.0.0.1 > " + file;
+  ASSERT_GT(WinExec(line.c_str(), SW_HIDE), 31u);
+  // The redirection exists as soon as WinExec returns.
+  EXPECT_TRUE(std::filesystem::exists(file));
+  WaitForHostPrograms();
+  const std::string output = Read(file);
+  EXPECT_NE(output.find("Pinging 127.0.0.1 with 32 bytes of data:\r\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("Reply from 127.0.0.1: bytes=32 time"), std::string::npos) << output;
+  EXPECT_NE(output.find("TTL="), std::string::npos) << output;
+  EXPECT_EQ(output.find("ttl="), std::string::npos) << output;
+  EXPECT_NE(output.find("Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),"), std::string::npos) << output;
+}
+
+TEST(HostPingTest, AnUnknownHostIsToldAsWindowsTellsIt) {
+  ScratchFolder temp;
+  const std::string file = temp.File("pingPrimaryDNS.txt");
+  const std::string line = "cmd.exe /c ping no-such-host.invalid > " + file;
+  ASSERT_GT(WinExec(line.c_str(), SW_HIDE), 31u);
+  WaitForHostPrograms();
+  EXPECT_EQ(Read(file),
+            "Ping request could not find host no-such-host.invalid. Please check the name and try again.\r\n");
+}
+
+class HostStateTest : public ::testing::Test {
+ protected:
+  HostStateTest() {
+    std::filesystem::create_directories(devices_.path());
+    boot_ = state_.Write("boot_id", "first-boot\n");
+  }
+  HostDriveSources Sources() {
+    HostDriveSources s;
+    s.state_folder = state_.File("state");
+    s.devices = devices_.path().string();
+    s.mounts = devices_.File("mounts");
+    s.boot_id = boot_;
+    return s;
+  }
+  std::string StateFile(const char* name) { return state_.File("state") + "/" + name; }
+
+  ScratchFolder state_;
+  ScratchFolder devices_;
+  std::string boot_;
+};
+
+TEST_F(HostStateTest, ConnectionsOutliveTheServiceObjectAndPersistentOnesARestart) {
+  {
+    auto drives = MakeHostDrives(Sources());
+    InstallDrives(drives.get());
+    NETRESOURCEA resource;
+    resource.dwType = RESOURCETYPE_DISK;
+    resource.lpLocalName = const_cast<char*>("Z:");
+    resource.lpRemoteName = const_cast<char*>("\\\\Storage\\Volume_1");
+    EXPECT_EQ(WNetAddConnection2A(&resource, "", "", CONNECT_UPDATE_PROFILE), 0u);
+    resource.lpLocalName = const_cast<char*>("Y:");
+    resource.lpRemoteName = const_cast<char*>("\\\\Storage\\Volume 2");
+    EXPECT_EQ(WNetAddConnection2A(&resource, "", "", 0), 0u);
+    InstallDrives(nullptr);
+  }
+  const std::string text = Read(StateFile(kDrivesFileName));
+  EXPECT_NE(text.find("connected Y: \\\\Storage\\Volume 2\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("remembered Z: \\\\Storage\\Volume_1\n"), std::string::npos) << text;
+  auto again = MakeHostDrives(Sources());
+  InstallDrives(again.get());
+  EXPECT_EQ(GetDriveTypeA("Y:\\"), DRIVE_REMOTE);
+  EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
+  // A new boot id is a restart: only what was remembered is connected again.
+  std::ofstream(boot_) << "second-boot\n";
+  EXPECT_EQ(GetDriveTypeA("Y:\\"), DRIVE_NO_ROOT_DIR);
+  EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
+  InstallDrives(nullptr);
+  EXPECT_NE(Read(StateFile(kDrivesFileName)).find("session second-boot\n"), std::string::npos);
+}
+
+TEST_F(HostStateTest, OpticalDrivesAndAHandWrittenFile) {
+  for (const char* name : {"sr1", "sr0", "sda", "srx"}) std::ofstream(devices_.File(name)) << "";
+  std::filesystem::create_directories(devices_.path() / "cd rom" / "Software Add-ins");
+  std::ofstream(devices_.File("mounts")) << devices_.File("sr1") << " " << (devices_.path() / "cd\\040rom").string()
+                                         << " iso9660 ro 0 0\n";
+  std::filesystem::create_directories(state_.File("state"));
+  std::ofstream(StateFile(kDrivesFileName)) << "# by hand\n"
+                                            << "session first-boot\n"
+                                            << "connected W: \\\\Backup\\Files\n"
+                                            << "connected D: \\\\Backup\\OnACdLetter\n"
+                                            << "connected V: Backup\\NoUnc\n"
+                                            << "nonsense line\n";
+  auto drives = MakeHostDrives(Sources());
+  InstallDrives(drives.get());
+  EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_FIXED);
+  EXPECT_EQ(GetDriveTypeA("D:\\"), DRIVE_CDROM);  // sr0, no disc
+  EXPECT_EQ(GetDriveTypeA("E:\\"), DRIVE_CDROM);  // sr1, mounted
+  EXPECT_EQ(GetDriveTypeA("F:\\"), DRIVE_NO_ROOT_DIR);
+  EXPECT_EQ(GetDriveTypeA("W:\\"), DRIVE_REMOTE);
+  EXPECT_EQ(GetDriveTypeA("V:\\"), DRIVE_NO_ROOT_DIR);
+  EXPECT_TRUE(DirectoryExists("E:\\Software Add-ins"));
+  EXPECT_FALSE(DirectoryExists("D:\\Software Add-ins"));
+  InstallDrives(nullptr);
+}
+
+TEST_F(HostStateTest, ServiceStatesOutliveTheServiceObject) {
+  std::filesystem::create_directories(state_.File("state"));
+  std::ofstream(StateFile(kServicesFileName)) << "MpsSvc paused\nSharedAccess sleeping\n";
+  {
+    auto services = MakeHostServiceManager(state_.File("state"));
+    InstallServiceManager(services.get());
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(manager, "MpsSvc", SERVICE_ALL_ACCESS);
+    SERVICE_STATUS status;
+    ASSERT_TRUE(QueryServiceStatus(service, &status));
+    EXPECT_EQ(status.dwCurrentState, SERVICE_PAUSED);
+    EXPECT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status));
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    InstallServiceManager(nullptr);
+  }
+  EXPECT_EQ(Read(StateFile(kServicesFileName)).substr(Read(StateFile(kServicesFileName)).find("MpsSvc")),
+            "MpsSvc stopped\nSharedAccess stopped\n");
+  auto services = MakeHostServiceManager(state_.File("state"));
+  DWORD state = 0;
+  services->WithServices([&](std::vector<ServiceRecord>& all) -> DWORD {
+    state = all.at(0).state;
+    return 0;
+  });
+  EXPECT_EQ(state, SERVICE_STOPPED);
+}
+
+TEST_F(HostStateTest, TheFirewallFileIsReadAsTheUserLeftItAndKeepsRegistrations) {
+  auto services = MakeHostServiceManager(state_.File("state"));
+  auto firewall = MakeHostFirewall(state_.File("state"), *services);
+  EXPECT_EQ(firewall->Authorize({u"Orvo NAS Setup Wizard", u"/opt/orvo/wizard", true}), S_OK);
+  const std::string text = Read(StateFile(kFirewallFileName));
+  EXPECT_NE(text.find("[Firewall]\nFirewall=on\nExceptions=allowed\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("[Application]\nName=Orvo NAS Setup Wizard\nPath=/opt/orvo/wizard\nEnabled=yes\n"),
+            std::string::npos)
+      << text;
+  std::ofstream(StateFile(kFirewallFileName), std::ios::app) << "\n[Firewall]\nExceptions = not allowed\n"
+                                                             << "[Application]\nName=No path\n";
+  auto restarted = MakeHostFirewall(state_.File("state"), *services);
+  FirewallProfileState profile;
+  ASSERT_EQ(restarted->ReadProfile(&profile), S_OK);
+  EXPECT_TRUE(profile.firewall_enabled);
+  EXPECT_TRUE(profile.exceptions_not_allowed);
+  EXPECT_EQ(profile.applications,
+            (std::vector<FirewallApplication>{{u"Orvo NAS Setup Wizard", u"/opt/orvo/wizard", true}}));
+  // Its objects answer only while the firewall service runs.
+  EXPECT_EQ(restarted->Admit(FirewallCall::kFirewallEnabled), S_OK);
+  services->WithServices([](std::vector<ServiceRecord>& all) -> DWORD {
+    all.at(0).state = SERVICE_STOPPED;
+    return 0;
+  });
+  EXPECT_EQ(restarted->Admit(FirewallCall::kFirewallEnabled), HRESULT_FROM_WIN32(EPT_S_NOT_REGISTERED));
+  EXPECT_EQ(restarted->Admit(FirewallCall::kCreateManager), S_OK);
+}
+
+}  // namespace

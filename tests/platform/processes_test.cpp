@@ -1,0 +1,291 @@
+#include "platform/processes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/command_line.h"
+#include "platform/iputils_ping.h"
+#include "platform/ping_command.h"
+#include "scratch_folder.h"
+#include "sim/sim_drives.h"
+#include "sim/sim_shell.h"
+
+namespace {
+
+using namespace platform;
+using Lines = std::vector<std::string>;
+
+TEST(CommandLineTest, ProgramAndArguments) {
+  const struct {
+    const char* line;
+    const char* program;
+    const char* name;
+    const char* arguments;
+  } cases[] = {
+      {"cmd.exe /c ping 1.2.3.4 > x", "cmd.exe", "cmd", "/c ping 1.2.3.4 > x"},
+      {"  CMD /C dir", "CMD", "cmd", "/C dir"},
+      {"\"C:\\Windows\\system32\\ping.exe\" -n 1 host", "C:\\Windows\\system32\\ping.exe", "ping", "-n 1 host"},
+      {"Explorer /n,/e,Z:\\Software Add-ins", "Explorer", "explorer", "/n,/e,Z:\\Software Add-ins"},
+      {"/usr/bin/explorer.COM", "/usr/bin/explorer.COM", "explorer", ""},
+      {"", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    const ProgramAndArguments split = SplitProgram(c.line);
+    EXPECT_EQ(split.program, c.program) << c.line;
+    EXPECT_EQ(ProgramName(split.program), c.name) << c.line;
+    EXPECT_EQ(split.arguments, c.arguments) << c.line;
+  }
+  EXPECT_EQ(CmdCommandText("/q /d /c ping x"), "ping x");
+  EXPECT_EQ(CmdCommandText("/K  echo"), "echo");
+  EXPECT_EQ(CmdCommandText("ping x"), std::nullopt);
+  EXPECT_EQ(SplitWords(" -n  1 \"a b\" c"), (Lines{"-n", "1", "a b", "c"}));
+}
+
+TEST(CommandLineTest, CmdCommandsAndTheirRedirections) {
+  using R = CmdRedirection;
+  const struct {
+    const char* text;
+    Lines words;
+    std::vector<R> redirections;
+    const char* unsupported;
+  } cases[] = {
+      {"ping 10.0.0.1 > /tmp/pingGateway.txt", {"ping", "10.0.0.1"}, {{1, false, "/tmp/pingGateway.txt", -1}}, ""},
+      {"ping 10.0.0.1>/tmp/a.txt", {"ping", "10.0.0.1"}, {{1, false, "/tmp/a.txt", -1}}, ""},
+      {"ping x >> log 2>&1", {"ping", "x"}, {{1, true, "log", -1}, {2, false, "", 1}}, ""},
+      {"ping x 2> err < in", {"ping", "x"}, {{2, false, "err", -1}, {0, false, "in", -1}}, ""},
+      {"ping x > \"C:\\Temp Folder\\p.txt\"", {"ping", "x"}, {{1, false, "C:\\Temp Folder\\p.txt", -1}}, ""},
+      {"ping x | find \"TTL\"", {"ping", "x"}, {}, "|"},
+      {"ping x && del y", {"ping", "x"}, {}, "&&"},
+      {"ping x & del y", {"ping", "x"}, {}, "&"},
+  };
+  for (const auto& c : cases) {
+    const CmdCommand command = ParseCmdCommand(c.text);
+    EXPECT_EQ(command.words, c.words) << c.text;
+    EXPECT_EQ(command.redirections, c.redirections) << c.text;
+    EXPECT_EQ(command.unsupported, c.unsupported) << c.text;
+  }
+}
+
+TEST(PingCommandTest, OptionsAndRefusals) {
+  const auto ok = [](const Lines& words) { return std::get<PingCommand>(ParsePingArguments(words)); };
+  EXPECT_EQ(ok({"10.0.0.1"}), (PingCommand{"10.0.0.1", 4, false, 32, 4000}));
+  EXPECT_EQ(ok({"-n", "2", "-w", "500", "-l", "64", "host"}), (PingCommand{"host", 2, false, 64, 500}));
+  EXPECT_EQ(ok({"/t", "-4", "host"}), (PingCommand{"host", 4, true, 32, 4000}));
+  const struct {
+    Lines words;
+    const char* refusal;
+  } refused[] = {
+      {{}, "IP address must be specified."},
+      {{"-n"}, "Value must be supplied for option -n."},
+      {{"-n", "0", "x"}, "Bad value for option -n, valid range is from 1 to 4294967295."},
+      {{"-l", "70000", "x"}, "Bad value for option -l, valid range is from 0 to 65500."},
+      {{"-x", "host"}, "Bad option -x."},
+      {{"a", "b"}, "Bad parameter b."},
+  };
+  for (const auto& c : refused) {
+    EXPECT_EQ(std::get<Lines>(ParsePingArguments(c.words)), Lines{c.refusal});
+  }
+}
+
+// Feeds iputils' lines (stdout unless they start with "!") and collects the Windows lines.
+Lines Translate(const PingCommand& command, const Lines& iputils) {
+  IputilsPingTranscript transcript(command);
+  Lines out;
+  for (const std::string& line : iputils) {
+    bool understood = true;
+    const Lines got =
+        line.starts_with("!") ? transcript.OnError(line.substr(1), understood) : transcript.OnOutput(line);
+    out.insert(out.end(), got.begin(), got.end());
+  }
+  const Lines end = transcript.Finish();
+  out.insert(out.end(), end.begin(), end.end());
+  return out;
+}
+
+TEST(IputilsPingTest, RepliesBecomeWindowsReplyLines) {
+  const Lines iputils = {
+      "PING 127.0.0.1 (127.0.0.1) 32(60) bytes of data.",
+      "40 bytes from 127.0.0.1: icmp_seq=1 ttl=64 time=0.045 ms",
+      "40 bytes from 127.0.0.1: icmp_seq=2 ttl=64 time=12.9 ms",
+      "40 bytes from 127.0.0.1: icmp_seq=2 ttl=64 time=13.1 ms (DUP!)",
+      "40 bytes from 127.0.0.1: icmp_seq=4 ttl=63 time=3 ms",
+      "",
+      "--- 127.0.0.1 ping statistics ---",
+      "4 packets transmitted, 3 received, +1 duplicates, 25% packet loss, time 3004ms",
+      "rtt min/avg/max/mdev = 0.045/5.3/12.9/5.2 ms",
+  };
+  EXPECT_EQ(Translate({"127.0.0.1"}, iputils), (Lines{
+                                                   "",
+                                                   "Pinging 127.0.0.1 with 32 bytes of data:",
+                                                   "Reply from 127.0.0.1: bytes=32 time<1ms TTL=64",
+                                                   "Reply from 127.0.0.1: bytes=32 time=12ms TTL=64",
+                                                   "Request timed out.",
+                                                   "Reply from 127.0.0.1: bytes=32 time=3ms TTL=63",
+                                                   "",
+                                                   "Ping statistics for 127.0.0.1:",
+                                                   "    Packets: Sent = 4, Received = 3, Lost = 1 (25% loss),",
+                                                   "Approximate round trip times in milli-seconds:",
+                                                   "    Minimum = 0ms, Maximum = 12ms, Average = 5ms",
+                                               }));
+}
+
+TEST(IputilsPingTest, FailuresBecomeWhatWindowsPrints) {
+  const struct {
+    const char* name;
+    PingCommand command;
+    Lines iputils;
+    Lines windows;
+  } cases[] = {
+      {"nothing answers",
+       {"10.0.0.9", 2},
+       {"PING 10.0.0.9 (10.0.0.9) 32(60) bytes of data.", "", "2 packets transmitted, 0 received, 100% packet loss"},
+       {"", "Pinging 10.0.0.9 with 32 bytes of data:", "Request timed out.", "Request timed out.", "",
+        "Ping statistics for 10.0.0.9:", "    Packets: Sent = 2, Received = 0, Lost = 2 (100% loss),"}},
+      {"unreachable replies count as received",
+       {"192.168.1.9", 2},
+       {"PING 192.168.1.9 (192.168.1.9) 32(60) bytes of data.",
+        "From 192.168.1.100 icmp_seq=1 Destination Host Unreachable",
+        "From 192.168.1.100 icmp_seq=2 Destination Host Unreachable"},
+       {"", "Pinging 192.168.1.9 with 32 bytes of data:", "Reply from 192.168.1.100: Destination host unreachable.",
+        "Reply from 192.168.1.100: Destination host unreachable.", "",
+        "Ping statistics for 192.168.1.9:", "    Packets: Sent = 2, Received = 2, Lost = 0 (0% loss),"}},
+      {"a name with its address",
+       {"router", 1},
+       {"PING router (10.0.0.1) 32(60) bytes of data.", "40 bytes from 10.0.0.1: icmp_seq=1 ttl=255 time=1.0 ms"},
+       {"", "Pinging router [10.0.0.1] with 32 bytes of data:", "Reply from 10.0.0.1: bytes=32 time=1ms TTL=255", "",
+        "Ping statistics for 10.0.0.1:", "    Packets: Sent = 1, Received = 1, Lost = 0 (0% loss),",
+        "Approximate round trip times in milli-seconds:", "    Minimum = 1ms, Maximum = 1ms, Average = 1ms"}},
+      {"an unknown host",
+       {"nas.invalid"},
+       {"!ping: nas.invalid: Name or service not known"},
+       {"Ping request could not find host nas.invalid. Please check the name and try again."}},
+      {"no route",
+       {"8.8.8.8", 2},
+       {"!ping: connect: Network is unreachable"},
+       {"", "Pinging 8.8.8.8 with 32 bytes of data:", "PING: transmit failed. General failure.",
+        "PING: transmit failed. General failure.", "",
+        "Ping statistics for 8.8.8.8:", "    Packets: Sent = 2, Received = 0, Lost = 2 (100% loss),"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Translate(c.command, c.iputils), c.windows) << c.name;
+}
+
+TEST(IputilsPingTest, ArgumentsKeepTheTargetFromBeingAnOption) {
+  EXPECT_EQ(IputilsPingArguments({"-f", 2, false, 64, 1500}),
+            (Lines{"ping", "-n", "-c", "2", "-s", "64", "-W", "2", "--", "-f"}));
+  EXPECT_EQ(IputilsPingArguments({"x", 4, true, 32, 4000}), (Lines{"ping", "-n", "-s", "32", "-W", "4", "--", "x"}));
+}
+
+// Records the pings and writes one line of its own, so that a test sees where the output went.
+class RecordingProcesses final : public Processes {
+ public:
+  DWORD StartPing(const PingCommand& command, std::shared_ptr<ProgramOutput> output) override {
+    started.push_back(command);
+    output->WriteLine("Reply from " + command.target + ": bytes=32 time<1ms TTL=64");
+    return missing ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+  }
+  std::vector<PingCommand> started;
+  bool missing = false;
+};
+
+class WinExecTest : public ::testing::Test {
+ protected:
+  WinExecTest() {
+    std::filesystem::create_directories(disc_.path() / "Software Add-ins");
+    drives_.SetLocalDrive('E', DRIVE_CDROM, disc_.path().string());
+    InstallDrives(&drives_);
+    InstallProcesses(&processes_);
+    InstallShell(&shell_);
+  }
+  ~WinExecTest() override {
+    InstallDrives(nullptr);
+    InstallProcesses(nullptr);
+    InstallShell(nullptr);
+  }
+  static std::string Read(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::vector<std::string> Opened() {
+    std::vector<std::string> targets;
+    for (const auto& o : shell_.OpenedTargets()) targets.push_back(o.target);
+    return targets;
+  }
+
+  ScratchFolder temp_;
+  ScratchFolder disc_;
+  sim::SimDrives drives_;
+  RecordingProcesses processes_;
+  sim::SimShell shell_;
+};
+
+TEST_F(WinExecTest, CmdRedirectsThePingsOutputIntoTheFile) {
+  const std::string file = temp_.Write("pingGateway.txt", "an old reply TTL=64\r\n");
+  const std::string line = "cmd.exe /c ping 192.168.1.1 > " + file;
+  EXPECT_GT(WinExec(line.c_str(), SW_HIDE), 31u);
+  ASSERT_EQ(processes_.started.size(), 1u);
+  EXPECT_EQ(processes_.started[0], (PingCommand{"192.168.1.1"}));
+  EXPECT_EQ(Read(file), "Reply from 192.168.1.1: bytes=32 time<1ms TTL=64\r\n");
+  // ">>" appends; a refused command line writes ping's own answer.
+  const std::string again = "cmd /c ping -x >> \"" + file + "\"";
+  EXPECT_GT(WinExec(again.c_str(), SW_HIDE), 31u);
+  EXPECT_EQ(Read(file), "Reply from 192.168.1.1: bytes=32 time<1ms TTL=64\r\nBad option -x.\r\n");
+}
+
+TEST_F(WinExecTest, WhatTheEmulationDoesNotRun) {
+  const std::string missing_folder = "cmd /c ping x > " + temp_.File("no/such/folder.txt");
+  const struct {
+    std::string line;
+    UINT result;
+    size_t pings;
+  } cases[] = {
+      {"notepad.exe x", ERROR_FILE_NOT_FOUND, 0},
+      {"", ERROR_FILE_NOT_FOUND, 0},
+      {"cmd.exe", ERROR_BAD_FORMAT, 0},
+      {"cmd /c ping x | find \"TTL\"", ERROR_BAD_FORMAT, 0},
+      {"cmd /c ping x &del y", ERROR_BAD_FORMAT, 0},
+      {missing_folder, 33, 0},  // cmd runs, cannot open the file and runs nothing
+      {"cmd /c ping x >", 33, 0},
+      {"cmd /c notepad", 33, 0},
+      {"ping -n 1 10.0.0.1", 33, 1},  // no console: the output goes nowhere
+  };
+  for (const auto& c : cases) {
+    processes_.started.clear();
+    EXPECT_EQ(WinExec(c.line.c_str(), SW_HIDE), c.result) << c.line;
+    EXPECT_EQ(processes_.started.size(), c.pings) << c.line;
+  }
+  EXPECT_EQ(WinExec(nullptr, SW_HIDE), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+  processes_.missing = true;
+  EXPECT_EQ(WinExec("ping 10.0.0.1", SW_HIDE), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(WinExecTest, ExplorerOpensTheFolderOfADrivePath) {
+  EXPECT_GT(WinExec("Explorer /n,/e,E:\\Software Add-ins", SW_SHOWNORMAL), 31u);
+  EXPECT_GT(WinExec("explorer /n,/e,e:\\SOFTWARE ADD-INS", SW_SHOWNORMAL), 31u);
+  EXPECT_GT(WinExec("Explorer /n,/e,F:\\Software Add-ins", SW_SHOWNORMAL), 31u);  // no such drive: nothing
+  EXPECT_GT(WinExec("explorer /select,E:\\Software Add-ins\\setup.exe", SW_SHOWNORMAL), 31u);
+  const std::string folder = (disc_.path() / "Software Add-ins").string();
+  EXPECT_EQ(Opened(), (std::vector<std::string>{folder, folder, folder}));
+  shell_.SetNoProgram(true);
+  EXPECT_EQ(WinExec("Explorer /n,/e,E:\\Software Add-ins", SW_SHOWNORMAL), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(WinExecTest, ShellExecuteOpensAddressesAndPaths) {
+  EXPECT_GT(ShellExecuteA(nullptr, "open", "http://192.168.1.20", nullptr, nullptr, SW_SHOW), 32);
+  EXPECT_GT(ShellExecuteA(nullptr, nullptr, "E:\\Software Add-ins", nullptr, nullptr, SW_SHOW), 32);
+  EXPECT_EQ(ShellExecuteA(nullptr, "open", "E:\\Missing", nullptr, nullptr, SW_SHOW), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ShellExecuteA(nullptr, "print", "http://192.168.1.20", nullptr, nullptr, SW_SHOW), SE_ERR_NOASSOC);
+  EXPECT_EQ(ShellExecuteA(nullptr, "open", "", nullptr, nullptr, SW_SHOW), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"http://192.168.1.20", (disc_.path() / "Software Add-ins").string()}));
+  shell_.SetNoProgram(true);
+  EXPECT_EQ(ShellExecuteA(nullptr, "open", "http://192.168.1.20", nullptr, nullptr, SW_SHOW), SE_ERR_NOASSOC);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "wizard_fixture.h"
+
+#include "client/form_connection_test.h"
+#include "link/transport.h"
+#include "platform/log_debug.h"
+#include "platform/registry_tree.h"
+#include "wizard/dialogs/confirm_format.h"
+#include "wizard/dialogs/login_dialog.h"
+#include "wizard/dialogs/message_box.h"
+#include "wizard/forms/forms.h"
+#include "wizard/main_form.h"
+#include "wizard/program.h"
+
+namespace {
+
+// A few of the PC's Windows zones; enough to see matching, preselection and the row numbers.
+class TestZones : public platform::TimeZoneService {
+ public:
+  explicit TestZones(std::string current) : current_(std::move(current)) {}
+  std::vector<platform::WindowsTimeZone> Zones() override {
+    return {{"Dateline Standard Time", "(UTC-12:00) International Date Line West", "Dateline Standard Time",
+             "Dateline Daylight Time", -720},
+            {"Pacific Standard Time", "(UTC-08:00) Pacific Time (US & Canada)", "Pacific Standard Time",
+             "Pacific Daylight Time", -480},
+            {"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "Coordinated Universal Time", 0},
+            {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
+             "W. Europe Standard Time", "W. Europe Daylight Time", 60},
+            {"Tonga Standard Time", "(UTC+13:00) Nuku'alofa", "Tonga Standard Time", "Tonga Daylight Time", 780},
+            {"Mars Standard Time", "(UTC+05:00) Olympus Mons", "Mars Standard Time", "Mars Daylight Time", 300}};
+  }
+  std::string CurrentZoneKey() override { return current_; }
+  platform::DWORD CurrentZoneState() override { return platform::TIME_ZONE_ID_STANDARD; }
+
+ private:
+  std::string current_;
+};
+
+}  // namespace
+
+WizardTest::WizardTest() {
+  world_.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
+  world_.Install();
+  platform::SetTraceObserver([this](std::string_view text, bool) {
+    if (platform::IsMainThread()) traces_.emplace_back(text);
+  });
+}
+
+WizardTest::~WizardTest() {
+  // The windows go before the world that their sockets use.
+  StopUdpReceiver();
+  while (!app_.Components().empty()) delete app_.Components().back();
+  platform::SetTraceObserver(nullptr);
+  platform::InstallTimeZoneService(nullptr);
+}
+
+sim::BoxNode& WizardTest::AddBox(sim::BoxConfig config) {
+  static int count = 0;
+  return world_.AddBox("box" + std::to_string(++count), "lan", std::move(config));
+}
+
+bool WizardTest::Traced(const std::string& text) const {
+  for (const std::string& t : traces_) {
+    if (t == text) return true;
+  }
+  return false;
+}
+
+void WizardTest::Start(bool show) {
+  zones_ = std::make_unique<TestZones>(current_zone_);
+  platform::InstallTimeZoneService(zones_.get());
+  platform::RegistryTree tree;
+  platform::AddTimeZoneKeys(tree, zones_->Zones());
+  platform::RegistryKey& utilities =
+      tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)");
+  if (language_) utilities.SetString("Language", *language_);
+  registry_ = std::make_unique<platform::EmulatedRegistry>(std::move(tree));
+  registry_scope_ = std::make_unique<platform::ScopedRegistry>(*registry_);
+
+  RegisterWizardForms();
+  Application->SetTitle(kProductTitle);
+  CreateWizardWindows();
+  driver_.SetForm(form_Main);
+
+  // The modal dialogs answer by themselves, a turn of the loop after they are shown.
+  auto after_show = [](TForm* form, std::function<void()> respond) {
+    TNotifyEvent shown = form->OnShow;
+    form->OnShow = [shown, respond](TObject* sender) {
+      if (shown) shown(sender);
+      Application->Post(respond);
+    };
+  };
+  after_show(form_MessageBox, [this] {
+    messages_.push_back({form_MessageBox->lab_Message->Caption(), form_MessageBox->msgType});
+    if (answer_ok_ || form_MessageBox->msgType != 0) {
+      form_MessageBox->lab_btnOKClick(form_MessageBox);
+    } else {
+      form_MessageBox->lab_btnCancelClick(form_MessageBox);
+    }
+  });
+  after_show(form_UsernamePassValid, [this] {
+    if (on_login_dialog_) {
+      on_login_dialog_();
+    } else {
+      form_UsernamePassValid->btn_CancelClick(form_UsernamePassValid);
+    }
+  });
+  after_show(form_ConfirmFormat, [this] {
+    if (on_confirm_format_) {
+      on_confirm_format_();
+    } else {
+      form_ConfirmFormat->lab_checkBoxFormatDiskClick(form_ConfirmFormat);
+      form_ConfirmFormat->btn_OKClick(form_ConfirmFormat);
+    }
+  });
+  if (show) form_Main->Show();
+}
+
+void WizardTest::RunUntil(const std::function<bool()>& done, uint64_t limit_ms) {
+  const uint64_t end = Now() + limit_ms;
+  while (!done()) {
+    ASSERT_LT(Now(), end) << "the condition did not come true in time";
+    app_.HandleMessage();
+  }
+}
+
+void WizardTest::RunFor(uint64_t ms) {
+  const uint64_t end = Now() + ms;
+  TTimer wake(&app_);
+  wake.SetInterval(static_cast<uint32_t>(ms));
+  bool woke = false;
+  wake.OnTimer = [&](TObject*) { woke = true; };
+  while (Now() < end && !woke) app_.HandleMessage();
+}

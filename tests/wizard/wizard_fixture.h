@@ -1,0 +1,64 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/emulated_registry.h"
+#include "platform/registry.h"
+#include "platform/time_zone.h"
+#include "platform/virtual_clock.h"
+#include "sim/world.h"
+#include "toolkit/application.h"
+#include "toolkit/driver.h"
+
+// The whole wizard on the virtual clock and the simulated world: the PC at 192.168.1.100/24
+// with the boxes a test adds, a registry with the language value and a few of the PC's time
+// zones, and the six windows created as the program main does.
+class WizardTest : public ::testing::Test {
+ protected:
+  WizardTest();
+  ~WizardTest() override;
+
+  // A box on the PC's subnet.
+  sim::BoxNode& AddBox(sim::BoxConfig config);
+  // Creates the six windows (the main window's creation runs) and, unless told otherwise, shows
+  // the main window, which starts the first discovery round.
+  void Start(bool show = true);
+  // Runs the message loop until `done` holds; fails after `limit_ms` of virtual time.
+  void RunUntil(const std::function<bool()>& done, uint64_t limit_ms = 600'000);
+  void RunFor(uint64_t ms);
+  uint64_t Now() const { return platform::CurrentClock().NowMs(); }
+
+  // What the modal dialogs meet while a test runs: every message is recorded with its kind and
+  // answered with OK (or Cancel when answer_ok_ is false); the login dialog and the format
+  // confirmation run the test's script once they are shown (by default: Cancel, and tick + OK).
+  struct Message {
+    std::string text;
+    int kind;
+  };
+  std::vector<Message> messages_;
+  bool answer_ok_ = true;
+  std::function<void()> on_login_dialog_;
+  std::function<void()> on_confirm_format_;
+
+  // The language value of the registry (empty: no value), set before Start.
+  std::optional<std::string> language_ = "English";
+  // The name of the PC's zone (a key of the registry's time zones).
+  std::string current_zone_ = "W. Europe Standard Time";
+
+  std::vector<std::string> traces_;
+  bool Traced(const std::string& text) const;
+
+  platform::ScopedVirtualClock clock_;
+  sim::World world_;
+  std::unique_ptr<platform::EmulatedRegistry> registry_;
+  std::unique_ptr<platform::ScopedRegistry> registry_scope_;
+  std::unique_ptr<platform::TimeZoneService> zones_;
+  TApplication app_;
+  TDriver driver_{nullptr};
+};
