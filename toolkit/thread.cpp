@@ -12,17 +12,21 @@ TThread::~TThread() {
 }
 
 void TThread::Start() {
-  thread_ = std::make_unique<platform::Thread>(name_, [this] {
+  const bool free_on_terminate = FreeOnTerminate;
+  thread_ = std::make_unique<platform::Thread>(name_, [this, free_on_terminate] {
     Execute();
     finished_.store(true);
-    // The completion handler runs on the main thread; a FreeOnTerminate thread ends there too.
-    Application->Post([this] { DoTerminate(); });
+    // The completion handler runs on the main thread. A FreeOnTerminate thread belongs to its
+    // completion message from now on: it is deleted with the message, run or not.
+    std::shared_ptr<TThread> owner(free_on_terminate ? this : nullptr);
+    Application->Post([this, owner] { DoTerminate(); });
   });
+  // Nobody waits for a thread that frees itself.
+  if (free_on_terminate) thread_->Detach();
 }
 
 void TThread::DoTerminate() {
   if (OnTerminate) OnTerminate(this);
-  if (FreeOnTerminate) delete this;
 }
 
 void TThread::WaitFor() {

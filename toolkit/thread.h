@@ -12,7 +12,9 @@
 // The framework's thread class. A derived class overrides Execute. The thread is created
 // suspended: the creator installs OnTerminate (and FreeOnTerminate) and then calls Start, so the
 // completion handler is in place before the thread can finish. After Execute returns,
-// OnTerminate runs on the main thread, and a FreeOnTerminate thread then deletes itself there.
+// OnTerminate runs on the main thread, and a FreeOnTerminate thread then goes with the message
+// that ran it (also when the program ends before the message ran). FreeOnTerminate is read at
+// Start; such a thread cannot be waited for.
 class TThread : public TObject {
  public:
   explicit TThread(std::string name = "worker");

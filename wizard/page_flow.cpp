@@ -285,9 +285,11 @@ void Tform_Main::ShowButtonRow(bool cancel, bool back, const platform::AnsiStrin
   lab_btnNext->SetCaption(Text(next_caption));
 }
 
-void Tform_Main::tab_NASListShow(TObject* Sender) {
+void Tform_Main::tab_NASListShow(TObject*) {
   ShowButtonRow(false, false, str_BtnNext);
-  btn_DeviceDiscoveryClick(Sender);
+  // Refresh is disabled until the first round has run, so its gate would keep the page from
+  // ever searching; showing the page starts a round unless one is under way.
+  if (!timer_DeviceDiscovery->Enabled()) StartDeviceDiscovery();
 }
 
 void Tform_Main::tab_UserPassValidShow(TObject*) {

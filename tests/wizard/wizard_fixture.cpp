@@ -41,12 +41,17 @@ WizardTest::WizardTest() {
   world_.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
   world_.Install();
   platform::SetTraceObserver([this](std::string_view text, bool) {
+    if (getenv("ORVO_TEST_TRACE")) fprintf(stderr, "trace: %.*s\n", int(text.size()), text.data());
     if (platform::IsMainThread()) traces_.emplace_back(text);
   });
 }
 
 WizardTest::~WizardTest() {
-  // The windows go before the world that their sockets use.
+  // The windows go before the world that their sockets use, and after the threads that might
+  // still hand work to them.
+  if (form_Main) {
+    while (form_Main->ipConfigThreadCount > 0) app_.HandleMessage();
+  }
   StopUdpReceiver();
   while (!app_.Components().empty()) delete app_.Components().back();
   platform::SetTraceObserver(nullptr);
