@@ -15,6 +15,9 @@ class XProbe {
   XProbe& operator=(const XProbe&) = delete;
 
   bool Viewable(unsigned long window);
+  // A top-level window of that title (searched below the root), 0 when there is none.
+  unsigned long FindByTitle(const std::string& title);
+  bool Size(unsigned long window, int& width, int& height);
   // The window's top-left corner on the screen.
   bool Origin(unsigned long window, int& x, int& y);
   std::string Title(unsigned long window);

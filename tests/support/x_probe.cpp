@@ -26,6 +26,26 @@ bool XProbe::Viewable(unsigned long window) {
   return window && XGetWindowAttributes(display_, window, &a) && a.map_state == IsViewable;
 }
 
+unsigned long XProbe::FindByTitle(const std::string& title) {
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  unsigned long found = 0;
+  if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    if (Title(children[i]) == title) found = children[i];
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+bool XProbe::Size(unsigned long window, int& width, int& height) {
+  XWindowAttributes a;
+  if (!window || !XGetWindowAttributes(display_, window, &a)) return false;
+  width = a.width;
+  height = a.height;
+  return true;
+}
+
 bool XProbe::Origin(unsigned long window, int& x, int& y) {
   ::Window child;
   return XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
