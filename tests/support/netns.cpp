@@ -77,45 +77,77 @@ int Process::Wait(int timeout_ms) {
   }
 }
 
+namespace {
+
+bool In(const std::string& ns, std::vector<std::string> cmd) {
+  std::vector<std::string> argv = {"ip", "-n", ns};
+  argv.insert(argv.end(), cmd.begin(), cmd.end());
+  return Run(argv) == 0;
+}
+
+// The broadcast address of the /24 that holds `address`.
+std::string Broadcast24(const std::string& address) { return address.substr(0, address.rfind('.')) + ".255"; }
+
+}  // namespace
+
+bool TestNetwork::Plug(const std::string& name, bool create, const std::string& bridge, int interface,
+                       const std::string& address, bool default_route) {
+  const std::string port = "p" + std::to_string(ports_++);
+  const std::string device = "eth" + std::to_string(interface);
+  return (!create || Run({"ip", "netns", "add", name}) == 0) &&
+         In(switch_, {"link", "add", port, "type", "veth", "peer", "name", device, "netns", name}) &&
+         In(switch_, {"link", "set", port, "master", bridge, "up"}) &&
+         In(name, {"addr", "add", address + "/24", "broadcast", Broadcast24(address), "dev", device}) &&
+         In(name, {"link", "set", device, "up"}) && In(name, {"link", "set", "lo", "up"}) &&
+         (!default_route || In(name, {"route", "add", "default", "dev", device}));
+}
+
 std::unique_ptr<TestNetwork> TestNetwork::Create(int boxes, std::string* why_not) {
   if (geteuid() != 0) {
     *why_not = "network namespaces need root";
     return nullptr;
   }
   static std::atomic<int> counter{0};
-  const std::string stem = "orvo" + std::to_string(getpid()) + "n" + std::to_string(counter++);
   std::unique_ptr<TestNetwork> net(new TestNetwork());
-  net->switch_ = stem + "sw";
+  net->stem_ = "orvo" + std::to_string(getpid()) + "n" + std::to_string(counter++);
+  net->switch_ = net->stem_ + "sw";
   if (Run({"ip", "netns", "add", net->switch_}) != 0) {
     *why_not = "'ip netns add' failed: network namespaces cannot be made here";
     return nullptr;
   }
-  auto in = [&](const std::string& ns, std::vector<std::string> cmd) {
-    std::vector<std::string> argv = {"ip", "-n", ns};
-    argv.insert(argv.end(), cmd.begin(), cmd.end());
-    return Run(argv) == 0;
-  };
   bool ok =
-      in(net->switch_, {"link", "add", "br0", "type", "bridge"}) && in(net->switch_, {"link", "set", "br0", "up"});
+      In(net->switch_, {"link", "add", "br0", "type", "bridge"}) && In(net->switch_, {"link", "set", "br0", "up"});
   for (int i = 0; i <= boxes && ok; ++i) {
-    const std::string name = stem + (i == 0 ? "pc" : "b" + std::to_string(i));
+    const std::string name = net->stem_ + (i == 0 ? "pc" : "b" + std::to_string(i));
     net->names_.push_back(name);
     const std::string address = i == 0 ? PcAddress() : BoxAddress(i - 1);
-    const std::string port = "p" + std::to_string(i);
-    ok = Run({"ip", "netns", "add", name}) == 0 &&
-         in(net->switch_, {"link", "add", port, "type", "veth", "peer", "name", "eth0", "netns", name}) &&
-         in(net->switch_, {"link", "set", port, "master", "br0", "up"}) &&
-         in(name, {"addr", "add", address + "/24", "broadcast", "10.77.0.255", "dev", "eth0"}) &&
-         in(name, {"link", "set", "eth0", "up"}) && in(name, {"link", "set", "lo", "up"}) &&
-         in(name, {"route", "add", "default", "dev", "eth0"});
+    if (i > 0) net->addresses_.push_back(address);
+    ok = net->Plug(name, true, "br0", 0, address, true);
   }
   if (!ok) {
     *why_not = "the test network could not be set up with 'ip'";
     return nullptr;
   }
-  net->temp_dir_ = (std::filesystem::temp_directory_path() / stem).string();
+  net->temp_dir_ = (std::filesystem::temp_directory_path() / net->stem_).string();
   std::filesystem::create_directories(net->temp_dir_);
   return net;
+}
+
+int TestNetwork::AddSubnet(int boxes) {
+  const int subnet = subnets_++;
+  const std::string bridge = "br" + std::to_string(subnet);
+  if (!In(switch_, {"link", "add", bridge, "type", "bridge"}) || !In(switch_, {"link", "set", bridge, "up"}) ||
+      !Plug(pc(), false, bridge, subnet, SubnetAddress(subnet, 1), false)) {
+    return -1;
+  }
+  const int first = static_cast<int>(addresses_.size());
+  for (int i = 0; i < boxes; ++i) {
+    const std::string name = stem_ + "b" + std::to_string(names_.size());
+    names_.push_back(name);
+    addresses_.push_back(SubnetAddress(subnet, i + 2));
+    if (!Plug(name, true, bridge, 0, addresses_.back(), true)) return -1;
+  }
+  return first;
 }
 
 TestNetwork::~TestNetwork() {
@@ -125,7 +157,7 @@ TestNetwork::~TestNetwork() {
 }
 
 bool TestNetwork::AddBoxAddress(int i, const std::string& address) {
-  return Run({"ip", "-n", box(i), "addr", "add", address + "/24", "broadcast", "10.77.0.255", "dev", "eth0"}) == 0;
+  return In(box(i), {"addr", "add", address + "/24", "broadcast", Broadcast24(address), "dev", "eth0"});
 }
 
 std::string TestNetwork::TempFile(const std::string& name) const { return temp_dir_ + "/" + name; }

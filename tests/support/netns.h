@@ -40,13 +40,30 @@ class TestNetwork {
   static std::string PcAddress() { return "10.77.0.1"; }
   static std::string BoxAddress(int i) { return "10.77.0." + std::to_string(i + 2); }
   std::string TempFile(const std::string& name) const;
-  // Gives box i one more address on its interface.
+  // Gives box i one more address on its interface (a /24, like its first one).
   bool AddBoxAddress(int i, const std::string& address);
+  // A further subnet 10.<77 + n>.0.0/24 (n = 1, 2 ...) on a bridge of its own: the PC gets
+  // interface eth<n> at .1 and `boxes` new box namespaces get .2, .3 ...; they follow the
+  // earlier boxes in box(i). The PC's default route stays on eth0. Returns the index of the first
+  // new box, or -1 when it could not be set up.
+  int AddSubnet(int boxes);
+  // The first address of box i, whichever subnet it is on.
+  const std::string& AddressOf(int i) const { return addresses_[static_cast<size_t>(i)]; }
+  static std::string SubnetAddress(int subnet, int host) {
+    return "10." + std::to_string(77 + subnet) + ".0." + std::to_string(host);
+  }
 
  private:
   TestNetwork() = default;
+  // Joins namespace `name` (made first when `create`) to `bridge` as eth<interface> at `address`/24.
+  bool Plug(const std::string& name, bool create, const std::string& bridge, int interface, const std::string& address,
+            bool default_route);
+  std::string stem_;
   std::string switch_;
   std::vector<std::string> names_;
+  std::vector<std::string> addresses_;  // of the boxes
+  int subnets_ = 1;
+  int ports_ = 0;
   std::string temp_dir_;
 };
 
