@@ -90,6 +90,12 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseEnter();
+  // The mouse wheel turned over the control (positive: away from the user); true when the
+  // control scrolled. A control that does not passes the wheel on to its parent.
+  virtual bool MouseWheel(int delta) {
+    (void)delta;
+    return false;
+  }
   virtual void MouseLeave();
 
   virtual bool IsWinControl() const { return false; }

@@ -34,6 +34,7 @@ class TDriver {
   void ClickAt(int x, int y, TMouseButton button = TMouseButton::mbLeft);
   void Click(const std::string& name);
   void DoubleClick(const std::string& name);
+  void Wheel(int x, int y, int notches) { form_->MouseWheelAt(x, y, notches); }
 
   // A key press: the key, and the character it types when the key was not handled as a key
   // (Enter 13, Backspace 8, Escape 27, Space).

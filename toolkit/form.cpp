@@ -288,6 +288,13 @@ void TForm::MouseUpAt(TMouseButton button, int x, int y, TShiftState shift) {
   UpdateHover();
 }
 
+void TForm::MouseWheelAt(int x, int y, int delta) {
+  if (!AcceptsInput()) return;
+  for (TControl* c = ControlAt(x, y); c; c = c->Parent()) {
+    if (c->Enabled() && c->MouseWheel(delta)) return;
+  }
+}
+
 void TForm::MouseLeaveForm() {
   mouse_inside_ = false;
   captured_ = nullptr;

@@ -69,6 +69,7 @@ class TForm : public TWinControl {
   void MouseDownAt(TMouseButton button, int x, int y, TShiftState shift = 0);
   void MouseUpAt(TMouseButton button, int x, int y, TShiftState shift = 0);
   void MouseLeaveForm();
+  void MouseWheelAt(int x, int y, int delta);
   // A key pressed; returns true when it was handled as a key (Tab navigation, a button's Enter)
   // and produces no typed character.
   bool KeyDown(uint16_t key, TShiftState shift = 0);

@@ -134,3 +134,43 @@ void TStringGrid::PaintCells(TCanvas* canvas) {
   }
   canvas_ = nullptr;
 }
+
+namespace {
+int ColumnsWidth(const TStringGrid& g) {
+  int width = 0;
+  for (int c = 0; c < g.ColCount(); ++c) width += g.ColWidth(c) + g.GridLineWidth();
+  return width;
+}
+}  // namespace
+
+bool TStringGrid::HasScrollBar() const { return row_count_ > VisibleRowCount() && Width() > ColumnsWidth(*this); }
+
+TRect TStringGrid::ScrollTrack() const {
+  if (!HasScrollBar()) return {};
+  return {ColumnsWidth(*this), 0, Width(), Height()};
+}
+
+TRect TStringGrid::ScrollThumb() const {
+  if (!HasScrollBar()) return {};
+  const TRect track = ScrollTrack();
+  const int visible = VisibleRowCount();
+  const int length = std::max(12, track.Height() * visible / row_count_);
+  const int last_top = row_count_ - visible;
+  const int top = (track.Height() - length) * top_row_ / std::max(1, last_top);
+  return {track.Left, top, track.Right, top + length};
+}
+
+bool TStringGrid::MouseWheel(int delta) {
+  if (!HasScrollBar() || delta == 0) return false;
+  SetTopRow(top_row_ + (delta > 0 ? -3 : 3));
+  return true;
+}
+
+void TStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == TMouseButton::mbLeft && ScrollTrack().Contains(x, y)) {
+    const TRect thumb = ScrollThumb();
+    if (y < thumb.Top) SetTopRow(top_row_ - VisibleRowCount());
+    if (y >= thumb.Bottom) SetTopRow(top_row_ + VisibleRowCount());
+  }
+  TWinControl::MouseDown(button, shift, x, y);
+}

@@ -42,6 +42,16 @@ class TStringGrid : public TWinControl {
   // The framework's WM_VSCROLL: SB_TOP, SB_LINEDOWN (stops at the last page).
   void VScroll(int code);
 
+  // A grid with more rows than it shows has a vertical scroll bar to the right of its columns:
+  // its track, and the thumb within it (empty rects when there is none).
+  bool HasScrollBar() const;
+  TRect ScrollTrack() const;
+  TRect ScrollThumb() const;
+  // The wheel scrolls three lines a notch; a press on the track above or below the thumb scrolls
+  // a page.
+  bool MouseWheel(int delta) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+
   // Column and row of a point in the grid's coordinates; -1 each outside the cells.
   void MouseToCell(int x, int y, int& col, int& row) const;
   TRect CellRect(int col, int row) const;

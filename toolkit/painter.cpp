@@ -4,13 +4,13 @@
 #include <numbers>
 #include <string>
 
+#include "platform/unicode.h"
 #include "toolkit/cairo_canvas.h"
 #include "toolkit/grid.h"
 #include "toolkit/list_view.h"
 #include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 #include "toolkit/text_block.h"
-#include "platform/unicode.h"
 
 namespace {
 
@@ -144,6 +144,11 @@ class Painter {
     // Owner drawing runs the grid's handler, which paints on the canvas; the grid's model is
     // left as it was.
     const_cast<TStringGrid&>(grid).PaintCells(&canvas);
+    if (grid.HasScrollBar()) {
+      FillBox(cr_, grid.ScrollTrack(), clBtnShadow);
+      const TRect thumb = grid.ScrollThumb();
+      FillBox(cr_, {thumb.Left + 2, thumb.Top + 2, thumb.Right - 2, thumb.Bottom - 2}, clBtnFace);
+    }
   }
 
   void Edit(const TEdit& edit, TRect box) {
@@ -158,7 +163,8 @@ class Painter {
     const TTextBlock block(edit.GetFont(), text, format);
     const int left = 3, top = (box.Height() - block.Size().Y) / 2;
     auto x_of = [&](int utf16_index) {
-      const int bytes = static_cast<int>(platform::Utf16ToUtf8(std::u16string_view(shown).substr(0, utf16_index)).size());
+      const int bytes =
+          static_cast<int>(platform::Utf16ToUtf8(std::u16string_view(shown).substr(0, utf16_index)).size());
       return left + block.XOfByte(bytes);
     };
     cairo_save(cr_);

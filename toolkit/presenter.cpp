@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/unicode.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/painter.h"
-#include "platform/unicode.h"
 #include "toolkit/x11_window_manager.h"
 
 namespace {
@@ -379,6 +379,16 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
       SDL_GetWindowPosition(window->Sdl(), &x, &y);
       press_ = Press{button, x + event.button.x, y + event.button.y};
       window->Form().MouseDownAt(button, event.button.x, event.button.y, Modifiers(SDL_GetModState()) | buttons_);
+      return;
+    }
+    case SDL_MOUSEWHEEL: {
+      Window* window = WindowOfId(event.wheel.windowID);
+      if (!window) return;
+      int x = 0, y = 0, left = 0, top = 0;
+      SDL_GetGlobalMouseState(&x, &y);
+      SDL_GetWindowPosition(window->Sdl(), &left, &top);
+      const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      window->Form().MouseWheelAt(x - left, y - top, notches);
       return;
     }
     case SDL_MOUSEBUTTONUP: {

@@ -207,6 +207,28 @@ TEST_F(ControlsTest, GridMapsPointsToCellsAndScrollsToItsLastPage) {
   EXPECT_EQ(row, -1) << "beneath the last row is no cell";
 }
 
+TEST_F(ControlsTest, AGridWithMoreRowsThanItShowsScrollsByWheelAndTrack) {
+  Load(R"({"class": "TStringGrid", "name": "g", "Left": 10, "Top": 10, "Width": 391, "Height": 218, "ColCount": 3,
+           "RowCount": 12, "ColWidths": [124, 124, 124], "DefaultRowHeight": 24, "GridLineWidth": 0})");
+  auto* g = Get<TStringGrid>("g");
+  ASSERT_TRUE(g->HasScrollBar());
+  EXPECT_EQ(g->ScrollTrack().Left, 372);
+  driver_.Wheel(50, 50, -1);
+  EXPECT_EQ(g->TopRow(), 3) << "the last page: twelve rows, nine in view";
+  int col = 0, row = 0;
+  g->MouseToCell(10, 0, col, row);
+  EXPECT_EQ(row, 3);
+  driver_.Wheel(50, 50, 1);
+  EXPECT_EQ(g->TopRow(), 0);
+  const TRect thumb = g->ScrollThumb();
+  driver_.ClickAt(10 + 380, 10 + thumb.Bottom + 5);
+  EXPECT_EQ(g->TopRow(), 3) << "a press below the thumb scrolls a page, as far as it goes";
+  g->SetRowCount(9);
+  EXPECT_FALSE(g->HasScrollBar());
+  driver_.Wheel(50, 50, -1);
+  EXPECT_EQ(g->TopRow(), 0);
+}
+
 TEST_F(ControlsTest, ChangingAControlOffTheMainThreadStopsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   Load(R"({"class": "TLabel", "name": "status"})");
