@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -33,7 +35,17 @@ struct Entry {
   WindowActions actions;
 };
 
-std::string SocketName(uid_t uid, pid_t pid) { return kSocketPrefix + std::to_string(uid) + "." + std::to_string(pid); }
+// The user's windows on one display are one desktop: a program started on another X display
+// neither finds nor is found by this one.
+std::string DesktopPrefix(uid_t uid) {
+  std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  for (char& c : display) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return kSocketPrefix + std::to_string(uid) + "." + display + ".";
+}
+
+std::string SocketName(uid_t uid, pid_t pid) { return DesktopPrefix(uid) + std::to_string(pid); }
 
 bool SameText(const std::string& a, const char* b) {
   if (!b) return true;
@@ -274,7 +286,7 @@ Registry& TheRegistry() {
 std::vector<pid_t> OtherInstances() {
   std::vector<pid_t> pids;
   std::ifstream table("/proc/net/unix");
-  const std::string prefix = "@" + kSocketPrefix + std::to_string(getuid()) + ".";
+  const std::string prefix = "@" + DesktopPrefix(getuid());
   std::string line;
   while (std::getline(table, line)) {
     const size_t at = line.rfind(' ');

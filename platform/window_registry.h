@@ -25,7 +25,7 @@ struct WindowActions {
 
 // The program's live top-level windows by class name and title. Registered windows of this
 // process are found by its own lookups at once and, while the window server runs, by every
-// other process of the same user.
+// other process of the same user on the same display (one display is one desktop).
 HWND RegisterWindow(const std::string& class_name, const std::string& title, WindowActions actions);
 void SetRegisteredWindowTitle(HWND window, const std::string& title);
 void UnregisterWindow(HWND window);

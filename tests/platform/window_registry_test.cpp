@@ -71,6 +71,10 @@ TEST(WindowRegistry, SecondInstanceFindsTheFirstAndAsksItToShowItself) {
   EXPECT_EQ(first.ReadLine(), "TApplication front");
   EXPECT_EQ(first.ReadLine(), "Tform_Main show 5");
 
+  // A start on another display is on another desktop: it finds nothing there.
+  ChildProcess elsewhere({"env", "DISPLAY=elsewhere:4711", WINDOW_INSTANCE, "ask", title});
+  EXPECT_EQ(elsewhere.Wait(), 1);
+
   // Another caption finds nothing; an instance that ended is gone from the registry.
   EXPECT_EQ(platform::FindWindowA("Tform_Main", "Some other caption"), nullptr);
   first.CloseStdin();
