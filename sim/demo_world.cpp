@@ -36,6 +36,11 @@ void InstallDemoWorld() {
     configured.disks = Disks::Raid1(FileSystem::kExt3);
     w->AddBox("nas-220", "lan", configured);
 
+    // The office's router (the boxes' gateway and DNS server) and a public DNS server answer
+    // the connection test; anything else a user types times out.
+    w->processes().AnswerPings(Ipv4Of("192.168.1.1"), {1, 64});
+    w->processes().AnswerPings(Ipv4Of("8.8.8.8"), {18, 117});
+
     w->Install();
     return w;
   }();

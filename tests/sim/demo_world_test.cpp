@@ -4,11 +4,18 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <thread>
 
+#include "../support/scratch_folder.h"
 #include "link/codec.h"
 #include "pc_client.h"
 #include "platform/exception.h"
+#include "platform/processes.h"
 
 namespace {
 
@@ -33,6 +40,25 @@ TEST(DemoWorld, TheVariableSelectsItAndItHoldsTheTwoBoxes) {
     }
   }
   EXPECT_EQ(models, (std::set<std::string>{"NAS-120@192.168.1.20:9999", "NAS-220@192.168.1.21:9999"}));
+
+  // The connection test's targets: the boxes' router and a public DNS server answer.
+  ScratchFolder folder;
+  for (const std::string target : {"192.168.1.1", "8.8.8.8"}) {
+    const std::string path = folder.File(target + ".txt");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    platform::PingCommand ping;
+    ping.target = target;
+    ping.count = 1;
+    ASSERT_EQ(platform::CurrentProcesses().StartPing(ping, platform::ProgramOutput::ToFile(file)), 0u);
+    std::string output;
+    for (int waited = 0; waited < 5000 && output.find("Reply from") == std::string::npos; waited += 20) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::ifstream in(path, std::ios::binary);
+      output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(output.find("Reply from " + target + ": bytes="), std::string::npos) << output;
+  }
 }
 
 }  // namespace
