@@ -163,9 +163,9 @@ void TWinControl::SetTabOrder(int order) {
 }
 
 bool TWinControl::CanFocus() const {
-  if (!Showing() || !EffectivelyEnabled()) return false;
-  TForm* form = ParentForm();
-  return form && form->AcceptsInput();
+  // A window under a modal one keeps its own focus, which its handlers may move (a page change
+  // made while a dialog is shown); only the input stays with the modal window.
+  return Showing() && EffectivelyEnabled() && ParentForm() != nullptr;
 }
 
 bool TWinControl::Focused() const {

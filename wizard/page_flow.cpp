@@ -1,5 +1,8 @@
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "client/drive_mapping.h"
 #include "client/firewall_exception.h"
@@ -27,7 +30,8 @@ std::string JoinOctets(TEdit* a, TEdit* b, TEdit* c, TEdit* d) {
   return a->Text() + "." + b->Text() + "." + c->Text() + "." + d->Text();
 }
 
-// The failure text of a reachability test result; nullopt for a value outside 0..6.
+// The failure text of a failed reachability test (every result but 4); nullopt for a value
+// outside 0..6.
 std::optional<std::string> FailureText(int result, const std::string& gw, const std::string& dns) {
   const platform::AnsiString* m[] = {nullptr,
                                      &str_LabConnectionFailedErrorMsg1,
@@ -56,8 +60,6 @@ std::optional<std::string> FailureText(int result, const std::string& gw, const 
     case 3:
       lines = {"(1) " + M(9) + dns, "(2) " + M(5), M(10), M(11)};
       break;
-    case 4:
-      return std::string();
     case 5:
       lines = {"(1) " + M(4) + dns, "(2) " + M(5), M(2)};
       break;

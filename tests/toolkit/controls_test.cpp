@@ -167,6 +167,24 @@ TEST_F(ControlsTest, PageChangeTakesTheFocusOutOfTheOldPage) {
   EXPECT_FALSE(Get<TTabSheet>("p1")->Visible());
 }
 
+TEST_F(ControlsTest, APageChangeWhileAnotherWindowIsModalMovesTheFocusAndThePage) {
+  Load(R"({"class": "TPageControl", "name": "pages", "Width": 300, "Height": 200, "ActivePage": "p1", "children": [
+    {"class": "TTabSheet", "name": "p1", "children": [{"class": "TEdit", "name": "field"}]},
+    {"class": "TTabSheet", "name": "p2", "children": [{"class": "TEdit", "name": "first"}]}]})");
+  auto* pages = Get<TPageControl>("pages");
+  Get<TEdit>("field")->SetFocus();
+  auto* dialog = new TestForm(&app_);
+  app_.Post([&] {
+    pages->SetActivePage(Get<TTabSheet>("p2"));
+    dialog->Close();
+  });
+  dialog->ShowModal();
+  EXPECT_EQ(pages->ActivePage()->Name(), "p2");
+  EXPECT_EQ(form_->ActiveControl()->Name(), "first");
+  driver_.Type("7");
+  EXPECT_EQ(Get<TEdit>("first")->Text(), "7") << "the input is the window's again once the dialog has gone";
+}
+
 TEST_F(ControlsTest, SheetShowRunsWhenTheWindowOfTheActivePageIsShown) {
   handlers_.Add("Log", this, &ToolkitTest::Log);
   const std::string text = R"({"class": "TestForm", "name": "form_Test", "children": [

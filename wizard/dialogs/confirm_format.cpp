@@ -35,9 +35,12 @@ void Tform_ConfirmFormat::FormCreate(TObject*) { ShapeDialog(*this, 253, 220, 15
 
 void Tform_ConfirmFormat::FormShow(TObject*) {
   btn_OK->SetEnabled(false);
-  checkBox_FormatDisk->SetChecked(false);
-  // When it was unticked already, no click ran: the look is put right the same way.
-  if (!checkBox_FormatDisk->Checked()) checkBox_FormatDiskClick(checkBox_FormatDisk);
+  if (checkBox_FormatDisk->Checked()) {
+    checkBox_FormatDisk->SetChecked(false);  // its click handler gives the unticked look
+  } else {
+    // A box that is unticked already runs no click: the look is put right the same way.
+    checkBox_FormatDiskClick(checkBox_FormatDisk);
+  }
 }
 
 void Tform_ConfirmFormat::ShowOnlyBoxPicture(TImage* shown) {
