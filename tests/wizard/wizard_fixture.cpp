@@ -37,7 +37,7 @@ class TestZones : public platform::TimeZoneService {
 
 }  // namespace
 
-WizardTest::WizardTest() {
+WizardTest::WizardTest(platform::VirtualClock::Options clock_options) : clock_(clock_options) {
   world_.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
   world_.Install();
   platform::SetTraceObserver([this](std::string_view text, bool) {

@@ -21,7 +21,9 @@
 // zones, and the six windows created as the program main does.
 class WizardTest : public ::testing::Test {
  protected:
-  WizardTest();
+  WizardTest() : WizardTest(platform::VirtualClock::Options{}) {}
+  // The virtual clock's start (tick, local time) chosen by the test.
+  explicit WizardTest(platform::VirtualClock::Options clock_options);
   ~WizardTest() override;
 
   // A box on the PC's subnet.
