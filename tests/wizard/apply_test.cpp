@@ -53,7 +53,7 @@ class ApplyTest : public ExchangeTest {
     ClickNext();
     ASSERT_EQ(Page(), form_Main->tab_CurrentSettings) << LastMessage();
     ClickNext();
-    ASSERT_EQ(Page(), form_Main->tab_DiskConfiguration) << LastMessage();
+    ASSERT_EQ(Page(), form_Main->tab_DiskConfiguration) << LastMessage() << ", on " << Page()->Name();
   }
   // Next on the disk page, and on the drive-letter page when a new layout leads there; returns
   // when the progress dialog has closed.

@@ -12,6 +12,7 @@
 #include "platform/registry.h"
 #include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
+#include "scratch_folder.h"
 #include "sim/world.h"
 #include "toolkit/application.h"
 #include "toolkit/driver.h"
@@ -56,6 +57,9 @@ class WizardTest : public ::testing::Test {
   std::vector<std::string> traces_;
   bool Traced(const std::string& text) const;
 
+  // The PC's temporary folder (the reachability test's ping files), one per test: test programs
+  // run side by side.
+  ScratchFolder temp_folder_;
   platform::ScopedVirtualClock clock_;
   sim::World world_;
   std::unique_ptr<platform::EmulatedRegistry> registry_;
