@@ -45,12 +45,16 @@ void TApplication::ShowException(const std::exception& e) {
 }
 
 void TApplication::Post(std::function<void()> message) {
+  TEventSource* source;
   {
     std::lock_guard<std::mutex> lock(queue_mutex_);
     queue_.push_back(std::move(message));
     queue_ready_.NotifyAll();
+    // Once the lock is released the main thread may run the message, and the message may end the
+    // application (a thread's completion closing the last window): nothing of it is read after.
+    source = event_source_;
   }
-  if (TEventSource* source = event_source_) source->Wake();
+  if (source) source->Wake();
 }
 
 void TApplication::Synchronize(const std::function<void()>& call) {

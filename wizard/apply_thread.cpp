@@ -35,8 +35,18 @@ int RebootPercent(int t) { return static_cast<int>(t / 180.0 * 100.0); }
 
 }  // namespace
 
+void ShowApplyStatus(const std::string& text) {
+  LogDebug("ApplyStatus: " + text);
+  form_ApplyProgress->lab_ApplyStatus->SetCaption(text);
+}
+
+void ShowApplyProgress(int position) {
+  LogDebug("ApplyProgress: " + std::to_string(position));
+  form_ApplyProgress->ProgressBar1->SetPosition(position);
+}
+
 void thread_RAIDCreateApply::Status(const std::string& text) {
-  OnMainDo([&] { form_ApplyProgress->lab_ApplyStatus->SetCaption(text); });
+  OnMainDo([&] { ShowApplyStatus(text); });
 }
 
 void thread_RAIDCreateApply::StatusPercent(const std::string& text, int percent) {
@@ -44,7 +54,7 @@ void thread_RAIDCreateApply::StatusPercent(const std::string& text, int percent)
 }
 
 void thread_RAIDCreateApply::Progress(int position) {
-  OnMainDo([&] { form_ApplyProgress->ProgressBar1->SetPosition(position); });
+  OnMainDo([&] { ShowApplyProgress(position); });
 }
 
 int thread_RAIDCreateApply::CurrentProgress() {
@@ -199,44 +209,51 @@ void thread_RAIDCreateApply::Execute() {
 bool thread_RAIDCreateApply::MapVolumes() {
   Tform_Main& f = *form_Main;
   struct Volume {
-    int index;
-    std::string item;
+    std::string item;  // the list's chosen item: the letter, ":  " and the remote name
+    bool in_use;       // the letter is connected to a share now
     const char* share;
+    std::string disk;  // how the traces name it: "1", "2", or "" for a single volume
   };
   std::vector<Volume> volumes;
   std::string device_name;
+  // The pages and the drive table belong to the main thread.
   OnMainDo([&] {
     device_name = f.edit_DeviceName->Text();
-    const int32_t disks = f.SelectedNasRecord.diskLayout.diskAmount;
-    auto item = [](TComboBox* list) {
-      return list->ItemIndex() >= 0 ? list->Items()[list->ItemIndex()] : std::string();
+    auto volume = [&](TComboBox* list, const char* share, const char* disk) {
+      const int i = list->ItemIndex();
+      const bool known = i >= 0 && i < list->Items().Count() && i < static_cast<int>(f.DriveTable.size());
+      volumes.push_back({known ? list->Items()[i] : std::string(),
+                         known && !Trim(f.DriveTable[static_cast<size_t>(i)].remoteName.bytes()).empty(), share, disk});
     };
-    if (disks > 0) volumes.push_back({f.cb_DriveList1->ItemIndex(), item(f.cb_DriveList1), "\\Volume_1"});
+    const int32_t disks = f.SelectedNasRecord.diskLayout.diskAmount;
     if (disks == 2 && f.radio_Standard->Checked()) {
-      volumes.push_back({f.cb_DriveList2->ItemIndex(), item(f.cb_DriveList2), "\\Volume_2"});
+      volume(f.cb_DriveList1, "\\Volume_1", "1");
+      volume(f.cb_DriveList2, "\\Volume_2", "2");
+    } else if (disks > 0) {
+      volume(f.cb_DriveList1, "\\Volume_1", "");
     }
   });
   bool all_mapped = !volumes.empty();
   for (const Volume& v : volumes) {
-    if (v.item.empty() || v.index < 0 || v.index >= static_cast<int>(f.DriveTable.size())) {
+    if (v.item.empty()) {
+      LogDebug("Create Network Disk" + v.disk + " Error: no drive letter is chosen");
       all_mapped = false;
       continue;
     }
     const char letter = v.item[0];
-    if (!Trim(f.DriveTable[static_cast<size_t>(v.index)].remoteName.bytes()).empty()) {
-      const uint32_t result = UnmapNetworkDrive(letter, true);
-      if (result == 0) {
+    if (v.in_use) {
+      if (UnmapNetworkDrive(letter, true) == 0) {
         platform::Sleep(3000);
       } else {
-        LogDebug(std::string("Disconnect network disk ") + letter + " failed...");
+        LogDebug("Disconnect network disk" + v.disk + " failed...");
       }
     }
     const std::string remote = Trim("\\\\" + platform::ToAnsi(device_name).bytes() + v.share);
     const uint32_t result = MapNetworkDrive(platform::AnsiString(remote), letter, true);
     if (result == 0) {
-      LogDebug("Create Network Disk Successfully");
+      LogDebug("Create Network Disk" + v.disk + " Successfully");
     } else {
-      LogDebug(std::string("Create Network Disk Error, Error Code: ") + std::to_string(result));
+      LogDebug("Create Network Disk" + v.disk + " Error, Error Code: " + std::to_string(result));
       all_mapped = false;
     }
   }

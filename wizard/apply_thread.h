@@ -6,6 +6,11 @@
 
 #include "toolkit/thread.h"
 
+// The progress window's status line and bar, set on the main thread. Each change is traced, so
+// that the debug log shows the run's steps as the user saw them.
+void ShowApplyStatus(const std::string& text);
+void ShowApplyProgress(int position);
+
 // The apply sequence: carries every choice of the wizard to the box while the progress dialog is
 // shown modally. Every change of a control is carried out on the main thread; the thread reads
 // the pages there too.

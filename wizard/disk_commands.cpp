@@ -9,7 +9,7 @@
 #include "platform/thread.h"
 #include "text/language_strings.h"
 #include "toolkit/application.h"
-#include "wizard/dialogs/apply_progress.h"
+#include "wizard/apply_thread.h"
 #include "wizard/main_form.h"
 
 namespace {
@@ -108,11 +108,11 @@ void Tform_Main::GetRAIDCommnadRes(const NasPacket& datagram, const platform::SO
       break;
     case RAID_GETFORMATSTATUS_FORTEST:
       if (!text.empty() && number == 0) {
-        form_ApplyProgress->lab_ApplyStatus->SetCaption(platform::FromAnsi(str_LabApplyStatus3) + " 100 %");
-        form_ApplyProgress->ProgressBar1->SetPosition(110);
+        ShowApplyStatus(platform::FromAnsi(str_LabApplyStatus3) + " 100 %");
+        ShowApplyProgress(110);
         g_RAIDExecStatus.store(RAIDCMD_OK);
       } else if (!text.empty() && number > 0) {
-        form_ApplyProgress->ProgressBar1->SetPosition(number + 10);
+        ShowApplyProgress(number + 10);
         g_RAIDExecStatus.store(RAIDCMD_OK);
       } else if (!text.empty() && number == -1) {
         damaged();
@@ -122,7 +122,7 @@ void Tform_Main::GetRAIDCommnadRes(const NasPacket& datagram, const platform::SO
       break;
     case RAID_GETFORMATSTATUS_FORUSERSETTING:
       if (!text.empty() && number >= 0) {
-        form_ApplyProgress->ProgressBar1->SetPosition(number + 130);
+        ShowApplyProgress(number + 130);
         g_RAIDExecStatus.store(RAIDCMD_OK);
       } else if (!text.empty() && number == -1) {
         damaged();

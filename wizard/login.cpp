@@ -8,6 +8,7 @@
 #include "platform/convert.h"
 #include "platform/log_debug.h"
 #include "platform/thread.h"
+#include "platform/unicode.h"
 #include "text/language_strings.h"
 #include "toolkit/application.h"
 #include "wizard/main_form.h"
@@ -28,6 +29,15 @@ uint32_t AddressOf(TEdit* const (&octets)[4]) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i) value |= (static_cast<uint32_t>(platform::AtoI(octets[i]->Text())) & 0xFF) << (8 * i);
   return value;
+}
+
+// An edit's text of at most `units` UTF-16 units (as the edit counts), in the ANSI code page. The
+// cut is made before the conversion: a double-byte code page gives up to two bytes a character,
+// and cutting the bytes would write the box a password other than the one typed.
+std::string AnsiOfAtMost(const std::string& text, size_t units) {
+  std::u16string wide = platform::Utf8ToUtf16(text);
+  if (wide.size() > units) wide.resize(units);
+  return platform::ToAnsi(platform::Utf16ToUtf8(wide)).bytes();
 }
 
 std::string JoinedText(TEdit* const (&octets)[4]) {
@@ -131,12 +141,11 @@ NasSettingsRecord Tform_Main::SettingsToWrite() {
   record.bytes[settings_field::kAction] = kSettingsActionWrite;
   WriteTextField(record.bytes, settings_field::kUsername, settings_field::kUsernameSize, "admin");
 
-  const std::string password = checkBox_UseOriginalPassword->Checked()
-                                   ? PasswordText(SelectedNasRecord.adminPassword)
-                                   : platform::ToAnsi(edit_NewPassword1->Text()).bytes();
-  WriteTextField(record.bytes, settings_field::kPassword, settings_field::kPasswordSize, password.substr(0, 20));
+  const std::string password = checkBox_UseOriginalPassword->Checked() ? PasswordText(SelectedNasRecord.adminPassword)
+                                                                       : AnsiOfAtMost(edit_NewPassword1->Text(), 20);
+  WriteTextField(record.bytes, settings_field::kPassword, settings_field::kPasswordSize, password);
   WriteTextField(record.bytes, settings_field::kHostname, settings_field::kHostnameSize,
-                 platform::ToAnsi(edit_DeviceName->Text()).bytes().substr(0, 32));
+                 AnsiOfAtMost(edit_DeviceName->Text(), 32));
 
   if (checkBox_UseDefaultDNTZandNetwork->Checked() && checkBox_UseOriginalPassword->Enabled()) {
     std::copy_n(SelectedNasRecord.settings.bytes.begin() + settings_field::kTimeZone, settings_field::kTimeZoneSize,

@@ -14,7 +14,11 @@ class ScratchFolder {
   ScratchFolder() {
     std::random_device random;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "scratch";
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "scratch";
+    // Parameterised tests are named "Cases/Suite.Test/case": one folder, not a tree.
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
     path_ = std::filesystem::temp_directory_path() / ("orvo-" + name + "-" + std::to_string(random()));
     std::filesystem::create_directories(path_);
   }

@@ -37,8 +37,9 @@ class TestZones : public platform::TimeZoneService {
 
 }  // namespace
 
-WizardTest::WizardTest() {
+WizardTest::WizardTest(platform::VirtualClock::Options clock_options) : clock_(clock_options) {
   world_.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
+  world_.drives().SetTempFolder(temp_folder_.path().string());
   world_.Install();
   platform::SetTraceObserver([this](std::string_view text, bool) {
     if (getenv("ORVO_TEST_TRACE")) fprintf(stderr, "trace: %.*s\n", int(text.size()), text.data());

@@ -12,6 +12,7 @@
 #include "platform/registry.h"
 #include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
+#include "scratch_folder.h"
 #include "sim/world.h"
 #include "toolkit/application.h"
 #include "toolkit/driver.h"
@@ -21,7 +22,9 @@
 // zones, and the six windows created as the program main does.
 class WizardTest : public ::testing::Test {
  protected:
-  WizardTest();
+  WizardTest() : WizardTest(platform::VirtualClock::Options{}) {}
+  // The virtual clock's start (tick, local time) chosen by the test.
+  explicit WizardTest(platform::VirtualClock::Options clock_options);
   ~WizardTest() override;
 
   // A box on the PC's subnet.
@@ -54,6 +57,9 @@ class WizardTest : public ::testing::Test {
   std::vector<std::string> traces_;
   bool Traced(const std::string& text) const;
 
+  // The PC's temporary folder (the reachability test's ping files), one per test: test programs
+  // run side by side.
+  ScratchFolder temp_folder_;
   platform::ScopedVirtualClock clock_;
   sim::World world_;
   std::unique_ptr<platform::EmulatedRegistry> registry_;
