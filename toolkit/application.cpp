@@ -45,12 +45,16 @@ void TApplication::ShowException(const std::exception& e) {
 }
 
 void TApplication::Post(std::function<void()> message) {
+  // Once the lock is released the message may run and the application object go (a worker's
+  // completion is often the last message awaited): nothing of it is touched after that.
+  TEventSource* source = nullptr;
   {
     std::lock_guard<std::mutex> lock(queue_mutex_);
     queue_.push_back(std::move(message));
+    source = event_source_;
     queue_ready_.NotifyAll();
   }
-  if (TEventSource* source = event_source_) source->Wake();
+  if (source) source->Wake();
 }
 
 void TApplication::Synchronize(const std::function<void()>& call) {
