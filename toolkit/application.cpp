@@ -45,14 +45,14 @@ void TApplication::ShowException(const std::exception& e) {
 }
 
 void TApplication::Post(std::function<void()> message) {
-  TEventSource* source;
+  // Once the lock is released the message may run and the application object go (a worker's
+  // completion is often the last message awaited): nothing of it is touched after that.
+  TEventSource* source = nullptr;
   {
     std::lock_guard<std::mutex> lock(queue_mutex_);
     queue_.push_back(std::move(message));
-    queue_ready_.NotifyAll();
-    // Once the lock is released the main thread may run the message, and the message may end the
-    // application (a thread's completion closing the last window): nothing of it is read after.
     source = event_source_;
+    queue_ready_.NotifyAll();
   }
   if (source) source->Wake();
 }

@@ -158,6 +158,9 @@ class Tform_Main : public TForm, public DeviceLinkHost {
   void edit_IPOnChange(TObject* Sender);
   void edit_IPOnExit(TObject* Sender);
   void lab_IPClick(TObject* Sender);
+  // True while the focused octet holds anything but digits (only a paste puts them there): as it
+  // keeps the focus, the page is not acted on either until the octet is mended.
+  bool FocusedOctetRefusesToLeave();
 
   // Skinned window, image buttons and hover looks.
   void SetNextButtonLook(bool enabled);

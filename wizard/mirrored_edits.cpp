@@ -159,7 +159,9 @@ void Tform_Main::timer_FakeEditTimer(TObject*) {
       if (m.edit->Length() == 2) m.label->SetCaption(t + (caret ? "|" : " "));
       break;
   }
-  ++CaretBlinkCounter;
+  // The counter runs on past its largest value into the negative ones, which the next tick
+  // turns back to 0; the step is taken unsigned so that the wrap is defined.
+  CaretBlinkCounter = static_cast<int32_t>(static_cast<uint32_t>(CaretBlinkCounter) + 1u);
 }
 
 void Tform_Main::lab_editNewPassword1Click(TObject*) {

@@ -141,3 +141,14 @@ void Tform_Main::lab_IPClick(TObject* Sender) {
     }
   }
 }
+
+bool Tform_Main::FocusedOctetRefusesToLeave() {
+  for (const OctetGroup& g : OctetGroups(*this)) {
+    for (TEdit* e : g.edits) {
+      if (e != ActiveControl() || AllDigits(e->Text())) continue;
+      e->SelectAll();
+      return true;
+    }
+  }
+  return false;
+}

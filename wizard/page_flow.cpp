@@ -180,6 +180,9 @@ void Tform_Main::NextOnPassword() {
 }
 
 void Tform_Main::NextOnSettings() {
+  // The Next picture takes no focus, so an octet that refuses to be left must stop it here:
+  // otherwise its text would reach the checks and the reachability test's command line.
+  if (FocusedOctetRefusesToLeave()) return;
   const std::string name = edit_DeviceName->Text();
   if (name.empty()) {
     ShowWizardMessage(str_Msg5, 2);

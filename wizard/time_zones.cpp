@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/exception.h"
@@ -41,7 +44,9 @@ std::optional<std::string> ReadValue(platform::HKEY key, const char* name) {
   if (platform::RegQueryValueExA(key, name, nullptr, &type, buffer, &size) != platform::ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return std::string(reinterpret_cast<const char*>(buffer));
+  // Data that fills the buffer need not end in a terminator: read no further than was given.
+  const char* text = reinterpret_cast<const char*>(buffer);
+  return std::string(text, strnlen(text, std::min<size_t>(size, sizeof buffer)));
 }
 
 }  // namespace

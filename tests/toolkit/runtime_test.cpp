@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
 #include "link/delay.h"
 #include "platform/clock.h"
+#include "platform/thread.h"
 #include "platform/virtual_clock.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
@@ -160,6 +162,20 @@ TEST_F(RuntimeTest, NestedModalLoopsUnwindInOrder) {
   EXPECT_FALSE(inner->Visible());
   EXPECT_FALSE(outer->Visible());
   EXPECT_EQ(Now(), 300u);
+}
+
+// A worker's completion may be the last message the program waits for: the application object
+// can go as soon as it has run, while the worker is still returning from its Post.
+TEST(ApplicationLifetimeTest, TheApplicationMayGoAsSoonAsAPostedMessageHasRun) {
+  platform::ScopedVirtualClock clock;
+  for (int i = 0; i < 300; ++i) {
+    auto* app = new TApplication();
+    std::atomic<bool> ran{false};
+    platform::Thread poster("poster", [app, &ran] { app->Post([&ran] { ran.store(true); }); });
+    while (!ran.load()) app->HandleMessage();
+    delete app;
+    poster.Join();
+  }
 }
 
 }  // namespace
