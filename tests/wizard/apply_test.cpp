@@ -30,9 +30,7 @@ class ApplyTest : public ExchangeTest {
     world_.processes().AnswerPings(sim::Ipv4Of("192.168.1.1"));
     world_.processes().AnswerPings(sim::Ipv4Of("8.8.8.8"));
   }
-  TTabSheet* Page() const { return form_Main->PageControl1->ActivePage(); }
   void ClickNext() { form_Main->btn_NextClick(form_Main->btn_Next); }
-  std::string LastMessage() const { return messages_.empty() ? "no message" : messages_.back().text; }
 
   // Through the pages up to the disk page: the login (with the box's password in the login
   // dialog when it has one), a new password or the current one, the settings as they are.

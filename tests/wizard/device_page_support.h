@@ -22,18 +22,11 @@ class DevicePageTest : public WizardTest {
     box.faults.reply_delay_ms = reply_delay_ms;
     return AddBox(box);
   }
-  void WaitForRoundEnd() {
-    RunUntil([] { return !form_Main->timer_DeviceDiscovery->Enabled(); });
-  }
   void ClickRefresh() { driver_.Click("lab_btnDeviceDiscovery"); }
   // The centre of a cell of the device grid, in window coordinates.
   TPoint DeviceCell(int col, int row) const {
     const TRect cell = form_Main->sg_NASList->CellRect(col, row);
     return form_Main->sg_NASList->ClientToForm({(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
-  }
-  void ClickDeviceRow(int row) {
-    const TPoint at = DeviceCell(0, row);
-    driver_.ClickAt(at.X, at.Y);
   }
 
  private:

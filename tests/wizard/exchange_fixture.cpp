@@ -178,10 +178,6 @@ void ExchangeTest::SetFaults(const std::function<void(sim::BoxFaults&)>& change)
   box_->WithBox([&](sim::Box& b) { change(b.faults()); });
 }
 
-void ExchangeTest::WaitForRoundEnd() {
-  RunUntil([] { return !form_Main->timer_DeviceDiscovery->Enabled(); });
-}
-
 void ExchangeTest::StartAndFindTheBox() {
   Start();
   WaitForRoundEnd();

@@ -98,7 +98,6 @@ class ExchangeTest : protected Recorders, public WizardTest {
 
   // Shows the main window and waits for the first discovery round, which selects the first row.
   void StartAndFindTheBox();
-  void WaitForRoundEnd();
   // Lists the box as the selected device row without a discovery round.
   void ListTheBox(const std::string& ip = kBoxIp);
   // A login attempt as the device page makes it (user "admin") with the given password.

@@ -16,7 +16,6 @@
 class FlowTest : public WizardTest {
  protected:
   static std::string Text(const platform::AnsiString& slot) { return platform::FromAnsi(slot); }
-  static TTabSheet* Page() { return form_Main->PageControl1->ActivePage(); }
 
   // A click on a control of the main window; a second click on the same control comes after the
   // double-click interval, as a user's would, so that it is not taken for a double click.
@@ -32,14 +31,6 @@ class FlowTest : public WizardTest {
   void ClickBack() { Click("lab_btnBack"); }
   void ClickCancel() { Click("lab_btnCancel"); }
 
-  void WaitForRoundEnd() {
-    RunUntil([] { return !form_Main->timer_DeviceDiscovery->Enabled(); });
-  }
-  void ClickDeviceRow(int row) {
-    const TRect cell = form_Main->sg_NASList->CellRect(0, row);
-    const TPoint at = form_Main->sg_NASList->ClientToForm({cell.Left + 10, cell.Top + 10});
-    driver_.ClickAt(at.X, at.Y);
-  }
   void TypeInto(const std::string& mirror, const std::string& text) {
     Click(mirror);
     driver_.Type(text);
@@ -79,7 +70,6 @@ class FlowTest : public WizardTest {
     };
   }
 
-  std::string LastMessage() const { return messages_.empty() ? "no message" : messages_.back().text; }
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;
     for (const Message& m : messages_) texts.push_back(m.text);

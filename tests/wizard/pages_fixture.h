@@ -29,12 +29,10 @@ class PagesTest : public WizardTest {
   // From the settings page (automatic IP and DNS) on to the disk page.
   void ToDiskPage();
 
-  TTabSheet* Page() const { return form_Main->PageControl1->ActivePage(); }
   TWinControl* Focused() const { return form_Main->ActiveControl(); }
   TEdit* Edit(const std::string& name) const { return driver_.Get<TEdit>(name); }
   TLabel* Label(const std::string& name) const { return driver_.Get<TLabel>(name); }
   TImage* Picture(const std::string& name) const { return driver_.Get<TImage>(name); }
-  std::string LastMessage() const { return messages_.empty() ? "no message" : messages_.back().text; }
 
   // The five address groups by the middle of their control names ("IPAddr" ... "IPDNS2_").
   static const std::array<std::string, 5>& Groups();

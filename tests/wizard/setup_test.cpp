@@ -16,15 +16,6 @@ class SetupTest : public WizardTest {
     world_.processes().AnswerPings(sim::Ipv4Of("192.168.1.1"));
     world_.processes().AnswerPings(sim::Ipv4Of("8.8.8.8"));
   }
-  TTabSheet* Page() const { return form_Main->PageControl1->ActivePage(); }
-  void WaitForRoundEnd() {
-    RunUntil([] { return !form_Main->timer_DeviceDiscovery->Enabled(); });
-  }
-  void ClickDeviceRow(int row) {
-    const TRect cell = form_Main->sg_NASList->CellRect(0, row);
-    const TPoint at = form_Main->sg_NASList->ClientToForm({cell.Left + 10, cell.Top + 10});
-    driver_.ClickAt(at.X, at.Y);
-  }
   void ClickNext() { form_Main->btn_NextClick(form_Main->btn_Next); }
   void TypeInto(const std::string& mirror, const std::string& text) {
     driver_.Click(mirror);

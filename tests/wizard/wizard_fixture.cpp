@@ -136,4 +136,18 @@ void WizardTest::RunFor(uint64_t ms) {
   bool woke = false;
   wake.OnTimer = [&](TObject*) { woke = true; };
   while (Now() < end && !woke) app_.HandleMessage();
+  // The wake-up may have come before other timers due at the same instant.
+  app_.ProcessMessages();
+}
+
+TTabSheet* WizardTest::Page() { return form_Main->PageControl1->ActivePage(); }
+
+void WizardTest::WaitForRoundEnd() {
+  RunUntil([] { return !form_Main->timer_DeviceDiscovery->Enabled(); });
+}
+
+void WizardTest::ClickDeviceRow(int row) {
+  const TRect cell = form_Main->sg_NASList->CellRect(0, row);
+  const TPoint at = form_Main->sg_NASList->ClientToForm({(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
+  driver_.ClickAt(at.X, at.Y);
 }

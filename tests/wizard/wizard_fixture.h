@@ -16,6 +16,7 @@
 #include "sim/world.h"
 #include "toolkit/application.h"
 #include "toolkit/driver.h"
+#include "toolkit/page_control.h"
 
 // The whole wizard on the virtual clock and the simulated world: the PC at 192.168.1.100/24
 // with the boxes a test adds, a registry with the language value and a few of the PC's time
@@ -34,8 +35,16 @@ class WizardTest : public ::testing::Test {
   void Start(bool show = true);
   // Runs the message loop until `done` holds; fails after `limit_ms` of virtual time.
   void RunUntil(const std::function<bool()>& done, uint64_t limit_ms = 600'000);
+  // Runs the message loop for `ms` of virtual time, the timers due at its last instant included.
   void RunFor(uint64_t ms);
   uint64_t Now() const { return platform::CurrentClock().NowMs(); }
+
+  // The main window's page.
+  static TTabSheet* Page();
+  // Until the discovery round under way has ended.
+  void WaitForRoundEnd();
+  // A click in the middle of a row's first cell of the device grid.
+  void ClickDeviceRow(int row);
 
   // What the modal dialogs meet while a test runs: every message is recorded with its kind and
   // answered with OK (or Cancel when answer_ok_ is false); the login dialog and the format
@@ -45,6 +54,7 @@ class WizardTest : public ::testing::Test {
     int kind;
   };
   std::vector<Message> messages_;
+  std::string LastMessage() const { return messages_.empty() ? "no message" : messages_.back().text; }
   bool answer_ok_ = true;
   std::function<void()> on_login_dialog_;
   std::function<void()> on_confirm_format_;
