@@ -2,9 +2,13 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_shape.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string>
 
 #include "platform/clock.h"
@@ -222,10 +226,14 @@ TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(ap
   // window anew, without its shape.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw EDisplayError(SdlError("no display"));
-  wake_event_ = SDL_RegisterEvents(1);
-  // A window that is never shown: with one, SDL waits on the X connection instead of polling.
+  // Other threads wake the main thread through an eventfd, never through SDL: SDL's own
+  // wake-up (SDL_PushEvent from another thread) sends an X event to the window it last waited
+  // on, and a window destroyed since (a closed dialog, a main window hidden on minimising) kills
+  // the program with Xlib's BadWindow.
   wake_window_ = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-  if (wake_event_ == static_cast<uint32_t>(-1) || !wake_window_) {
+  display_fd_ = wake_window_ ? X11ConnectionOf(wake_window_) : -1;
+  wake_fd_ = display_fd_ >= 0 ? ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1;
+  if (wake_fd_ < 0) {
     const std::string error = SdlError("the display does not serve the program");
     if (wake_window_) SDL_DestroyWindow(wake_window_);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -262,6 +270,7 @@ TScreenPresenter::~TScreenPresenter() {
   SDL_FreeCursor(arrow_);
   SDL_FreeCursor(hand_);
   SDL_DestroyWindow(wake_window_);
+  ::close(wake_fd_);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   g_presenter = nullptr;
 }
@@ -337,27 +346,30 @@ void TScreenPresenter::DispatchPending() {
 
 void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {
   Update();
-  if (!deadline_ms) {
-    SDL_WaitEvent(nullptr);
-    return;
+  // Reads what the X server sent (and sends what the painting asked for); the wait below then
+  // starts with nothing unread in Xlib's or SDL's queue.
+  SDL_PumpEvents();
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+  int timeout_ms = -1;
+  if (deadline_ms) {
+    const uint64_t now = platform::CurrentClock().NowMs();
+    if (*deadline_ms <= now) return;
+    timeout_ms = static_cast<int>(std::min<uint64_t>(*deadline_ms - now, INT_MAX));
   }
-  const uint64_t now = platform::CurrentClock().NowMs();
-  if (*deadline_ms <= now) return;
-  SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint64_t>(*deadline_ms - now, INT_MAX)));
+  pollfd waits[2] = {{display_fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
+  // A signal ends the wait early; the message loop comes back.
+  if (::poll(waits, 2, timeout_ms) > 0 && (waits[1].revents & POLLIN)) {
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
+  }
 }
 
 void TScreenPresenter::Wake() {
-  if (wake_pending_.exchange(true)) return;
-  SDL_Event event{};
-  event.type = wake_event_;
-  SDL_PushEvent(&event);
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = ::write(wake_fd_, &one, sizeof one);
 }
 
 void TScreenPresenter::Handle(const SDL_Event& event) {
-  if (event.type == wake_event_) {
-    wake_pending_ = false;
-    return;
-  }
   switch (event.type) {
     case SDL_MOUSEMOTION: {
       Window* window = WindowOfId(event.motion.windowID);

@@ -69,9 +69,10 @@ class TScreenPresenter : public TEventSource {
   TApplication& app_;
   TWindowPublisher publisher_;
   std::map<TForm*, std::unique_ptr<Window>> windows_;
-  SDL_Window* wake_window_ = nullptr;  // keeps SDL's waiting on the X connection
-  uint32_t wake_event_ = 0;
-  std::atomic<bool> wake_pending_{false};
+  // Never shown: the display's connection and its window manager are reached through it.
+  SDL_Window* wake_window_ = nullptr;
+  int display_fd_ = -1;  // the X connection, which the main thread waits on
+  int wake_fd_ = -1;     // an eventfd that Wake() counts up, from any thread
   SDL_Cursor* arrow_ = nullptr;
   SDL_Cursor* hand_ = nullptr;
   TCursor cursor_shown_ = crDefault;

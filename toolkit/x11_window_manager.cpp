@@ -40,6 +40,11 @@ Window WindowProperty(Display* display, Window w, const char* name) {
 
 unsigned long X11WindowOf(SDL_Window* window) { return X11Of(window).window; }
 
+int X11ConnectionOf(SDL_Window* window) {
+  Display* display = X11Of(window).display;
+  return display ? ConnectionNumber(display) : -1;
+}
+
 bool WindowManagerHas(SDL_Window* window, const char* feature) {
   Display* display = X11Of(window).display;
   if (!display) return false;

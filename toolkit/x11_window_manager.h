@@ -8,6 +8,9 @@ struct SDL_Window;
 // The X11 window of an SDL window, 0 when it has none.
 unsigned long X11WindowOf(SDL_Window* window);
 
+// The file descriptor of the connection to the window's X display, -1 when it has none.
+int X11ConnectionOf(SDL_Window* window);
+
 // Whether a window manager runs on the window's display and announces the EWMH feature
 // (such as "_NET_WM_MOVERESIZE").
 bool WindowManagerHas(SDL_Window* window, const char* feature);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <functional>
+#include <thread>
 
 #include "../support/child_process.h"
 #include "../support/gui_environment.h"
@@ -153,6 +156,40 @@ TEST_F(ScreenTest, SecondInstanceRestoresAndShowsTheFirst) {
   ASSERT_TRUE(RunUntil([&] { return Shown(); }));
   EXPECT_FALSE(app_->Minimized());
   EXPECT_TRUE(form_->Visible());
+}
+
+TEST_F(ScreenTest, AWorkersMessagesWakeTheMainThreadWhileWindowsComeAndGo) {
+  // Only the worker's messages end these waits (the timer is a safety net of 2 s); windows
+  // destroyed since an earlier wait (a closed dialog, a main window hidden on minimising) are
+  // never what the wake-up goes to.
+  TTimer safety(app_.get());
+  safety.SetInterval(2000);
+  safety.OnTimer = [](TObject*) {};
+  std::atomic<bool> stop{false};
+  std::atomic<int> posted{0};
+  int delivered = 0;
+  platform::Thread worker("poster", [&] {
+    while (!stop) {
+      app_->Post([&] { ++delivered; });
+      ++posted;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  for (int round = 0; round < 10; ++round) {
+    form_->Show();
+    ASSERT_TRUE(RunUntil([&] { return Shown(); }));
+    form_->Hide();
+    ASSERT_TRUE(RunUntil([&] { return Window() == 0; }));
+    const int before = delivered;
+    const uint32_t start = platform::TimeGetTime();
+    for (int turn = 0; turn < 20; ++turn) app_->HandleMessage();
+    EXPECT_LT(platform::TimeGetTime() - start, 1500u) << "the waits ended by the timer, not by the messages";
+    EXPECT_GT(delivered, before);
+  }
+  stop = true;
+  worker.Join();
+  app_->ProcessMessages();
+  EXPECT_EQ(delivered, posted.load());
 }
 
 TEST_F(ScreenTest, IdleProgramWithACaretTimerUsesAlmostNoProcessor) {
