@@ -4,12 +4,11 @@
 #include <map>
 #include <memory>
 #include <stdexcept>
-
-#include "platform/exception.h"
 #include <string>
 #include <string_view>
 #include <variant>
 
+#include "platform/exception.h"
 #include "toolkit/form.h"
 #include "toolkit/picture.h"
 #include "toolkit/types.h"

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
-
-#include "platform/exception.h"
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/exception.h"
 
 // Decoded pixels: premultiplied ARGB, one 32-bit word per pixel in native byte order (the
 // layout of cairo's ARGB32 surfaces), rows without padding.
