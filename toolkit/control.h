@@ -6,6 +6,7 @@
 
 #include "toolkit/component.h"
 #include "toolkit/font.h"
+#include "toolkit/main_thread.h"
 #include "toolkit/types.h"
 
 class TWinControl;
@@ -143,7 +144,10 @@ class TWinControl : public TControl {
   int TabOrder() const { return tab_order_; }
   void SetTabOrder(int order);
   bool TabStop() const { return tab_stop_; }
-  void SetTabStop(bool stop) { tab_stop_ = stop; }
+  void SetTabStop(bool stop) {
+    TK_ASSERT_MAIN_THREAD("a tab stop");
+    tab_stop_ = stop;
+  }
   // Visible, enabled (with its parents) and on a showing form.
   virtual bool CanFocus() const;
   bool Focused() const;

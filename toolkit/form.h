@@ -38,14 +38,23 @@ class TForm : public TWinControl {
   int ClientHeight() const { return Height(); }
   void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
   TPosition Position() const { return position_; }
-  void SetPosition(TPosition p) { position_ = p; }
+  void SetPosition(TPosition p) {
+    TK_ASSERT_MAIN_THREAD("a form");
+    position_ = p;
+  }
   bool KeyPreview() const { return key_preview_; }
-  void SetKeyPreview(bool preview) { key_preview_ = preview; }
+  void SetKeyPreview(bool preview) {
+    TK_ASSERT_MAIN_THREAD("a form");
+    key_preview_ = preview;
+  }
 
   int ShowModal();
   bool Modal() const { return modal_; }
   int ModalResult() const { return modal_result_; }
-  void SetModalResult(int result) { modal_result_ = result; }
+  void SetModalResult(int result) {
+    TK_ASSERT_MAIN_THREAD("a form");
+    modal_result_ = result;
+  }
   void Close();
 
   TNotifyEvent OnCreate;

@@ -4,7 +4,10 @@
 
 #include "toolkit/main_thread.h"
 
-TListView::TListView(TComponent* owner) : TWinControl(owner) { SetTabStop(true); }
+TListView::TListView(TComponent* owner) : TWinControl(owner) {
+  SetTabStop(true);
+  columns_.OnChange = [] { TK_ASSERT_MAIN_THREAD("a list view's columns"); };
+}
 
 TListItem* TListView::Add() {
   TK_ASSERT_MAIN_THREAD("a list view");

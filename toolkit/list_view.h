@@ -8,10 +8,17 @@
 #include "toolkit/control.h"
 #include "toolkit/strings.h"
 
+// A row of a list view; its texts change on the main thread only.
 class TListItem {
  public:
+  TListItem() {
+    sub_items_.OnChange = [] { TK_ASSERT_MAIN_THREAD("a list view's row"); };
+  }
   const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  void SetCaption(std::string caption) {
+    TK_ASSERT_MAIN_THREAD("a list view's row");
+    caption_ = std::move(caption);
+  }
   TStrings& SubItems() { return sub_items_; }
   const TStrings& SubItems() const { return sub_items_; }
 

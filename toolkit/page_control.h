@@ -15,7 +15,10 @@ class TTabSheet : public TWinControl {
   std::string ClassName() const override { return "TTabSheet"; }
   TPageControl* PageControl() const;
   bool TabVisible() const { return tab_visible_; }
-  void SetTabVisible(bool v) { tab_visible_ = v; }
+  void SetTabVisible(bool v) {
+    TK_ASSERT_MAIN_THREAD("a tab sheet");
+    tab_visible_ = v;
+  }
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   void UpdateShowing() override;

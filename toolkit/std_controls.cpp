@@ -269,6 +269,7 @@ void TRadioButton::SetChecked(bool checked) {
 
 TComboBox::TComboBox(TComponent* owner) : TWinControl(owner) {
   items_.OnChange = [this] {
+    TK_ASSERT_MAIN_THREAD("a combo box's items");
     if (item_index_ >= items_.Count()) item_index_ = -1;
     Invalidate();
   };

@@ -44,7 +44,10 @@ class TImage : public TControl {
   const TPicture& Picture() const { return picture_; }
   void SetPicture(TPicture picture);
   bool Transparent() const { return transparent_; }
-  void SetTransparent(bool t) { transparent_ = t; }
+  void SetTransparent(bool t) {
+    TK_ASSERT_MAIN_THREAD("a picture");
+    transparent_ = t;
+  }
   bool Stretch() const { return stretch_; }
   void SetStretch(bool s);
 
@@ -66,11 +69,17 @@ class TEdit : public TWinControl {
   // Length in UTF-16 code units, as the platform's edit control counts.
   int Length() const { return static_cast<int>(text_.size()); }
   int MaxLength() const { return max_length_; }
-  void SetMaxLength(int n) { max_length_ = n; }
+  void SetMaxLength(int n) {
+    TK_ASSERT_MAIN_THREAD("an edit");
+    max_length_ = n;
+  }
   char16_t PasswordChar() const { return password_char_; }
   void SetPasswordChar(char16_t c);
   bool AutoSelect() const { return auto_select_; }
-  void SetAutoSelect(bool a) { auto_select_ = a; }
+  void SetAutoSelect(bool a) {
+    TK_ASSERT_MAIN_THREAD("an edit");
+    auto_select_ = a;
+  }
   int SelStart() const { return sel_start_; }
   int SelLength() const { return sel_length_; }
   void SetSelStart(int start);
@@ -164,7 +173,10 @@ class TPanel : public TWinControl {
   explicit TPanel(TComponent* owner) : TWinControl(owner) {}
   std::string ClassName() const override { return "TPanel"; }
   bool ParentBackground() const { return parent_background_; }
-  void SetParentBackground(bool p) { parent_background_ = p; }
+  void SetParentBackground(bool p) {
+    TK_ASSERT_MAIN_THREAD("a panel");
+    parent_background_ = p;
+  }
 
  private:
   bool parent_background_ = false;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/thread.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/grid.h"
+#include "toolkit/list_view.h"
 #include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 #include "toolkit_fixture.h"
@@ -249,14 +252,35 @@ TEST_F(ControlsTest, AGridWithMoreRowsThanItShowsScrollsByWheelAndTrack) {
 
 TEST_F(ControlsTest, ChangingAControlOffTheMainThreadStopsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  Load(R"({"class": "TLabel", "name": "status"})");
-  auto* status = Get<TLabel>("status");
-  EXPECT_DEATH(
-      {
-        platform::Thread worker("apply", [status] { status->SetCaption("from a worker"); });
-        worker.Join();
-      },
-      "changed off the main thread \\(thread 'apply'\\)");
+  Load(R"(
+    {"class": "TLabel", "name": "status"},
+    {"class": "TComboBox", "name": "adapters"},
+    {"class": "TListView", "name": "devices"},
+    {"class": "TEdit", "name": "name"})");
+  auto* devices = Get<TListView>("devices");
+  TListItem* row = devices->Add();
+  // The changes a worker is most tempted to make: a status line, the rows it found, a limit.
+  const struct {
+    const char* what;
+    std::function<void()> change;
+  } kCases[] = {
+      {"a caption", [this] { Get<TLabel>("status")->SetCaption("from a worker"); }},
+      {"a combo box's items", [this] { Get<TComboBox>("adapters")->Items().Add("192.168.1.255"); }},
+      {"a list view", [devices] { devices->Add(); }},
+      {"a list view's row", [row] { row->SetCaption("NAS-220"); }},
+      {"a list view's row", [row] { row->SubItems().Add("192.168.1.20"); }},
+      {"an edit", [this] { Get<TEdit>("name")->SetMaxLength(8); }},
+  };
+  for (const auto& c : kCases) {
+    const std::string expected = std::string(c.what) + ".*changed off the main thread \\(thread 'apply'\\)";
+    EXPECT_DEATH(
+        {
+          platform::Thread worker("apply", c.change);
+          worker.Join();
+        },
+        expected)
+        << c.what;
+  }
 }
 
 }  // namespace
