@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/exception.h"
+#include "platform/log_debug.h"
 #include "toolkit/form.h"
 #include "toolkit/main_thread.h"
 #include "toolkit/timer.h"
@@ -42,6 +44,28 @@ void TApplication::ShowException(const std::exception& e) {
   const std::string message = e.what();
   shown_exceptions_.push_back(message);
   if (exception_display_) exception_display_(message);
+}
+
+void TApplication::HandleException(std::string_view where) {
+  try {
+    throw;
+  } catch (const platform::Exception& e) {
+    ShowException(e);
+  } catch (const std::exception& e) {
+    LogDebug(std::string(where) + "- " + e.what());
+    ShowException(platform::Exception(""));
+  } catch (...) {
+    ShowException(platform::Exception(""));
+  }
+}
+
+template <typename Work>
+void TApplication::Guarded(Work&& work) {
+  try {
+    work();
+  } catch (...) {
+    HandleException("TApplication::HandleMessage");
+  }
 }
 
 void TApplication::Post(std::function<void()> message) {
@@ -115,7 +139,9 @@ std::optional<uint64_t> TApplication::NextTimerDeadline() const {
 
 bool TApplication::DoPendingWork() {
   bool did = false;
-  if (event_source_) event_source_->DispatchPending();
+  // A handler that throws ends its own piece of work, not the loop: the exception is shown and
+  // the rest of the turn runs.
+  if (event_source_) Guarded([this] { event_source_->DispatchPending(); });
   // The messages present now; what they post runs on the next turn.
   std::deque<std::function<void()>> batch;
   {
@@ -124,7 +150,7 @@ bool TApplication::DoPendingWork() {
   }
   for (auto& message : batch) {
     did = true;
-    message();
+    Guarded(message);
   }
   const uint64_t now = platform::CurrentClock().NowMs();
   const std::vector<TTimer*> timers = timers_;
@@ -132,7 +158,7 @@ bool TApplication::DoPendingWork() {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;  // freed by a handler
     if (t->Running() && t->Due() <= now) {
       did = true;
-      t->Fire();
+      Guarded([t] { t->Fire(); });
     }
   }
   for (TForm* form : Screen->Forms()) {

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -63,6 +64,11 @@ class TApplication : public TComponent {
   // Shows an exception that escaped a handler or the start-up. Without a display installed it
   // is recorded (see ShownExceptions).
   void ShowException(const std::exception& e);
+  // Inside a catch block: shows the exception being handled. One of the framework's exceptions
+  // is shown with its message; anything else as one with an empty message, its own text going
+  // to the trace after `where`. The message loop does this with whatever a handler lets
+  // escape, and goes on.
+  void HandleException(std::string_view where);
   using ExceptionDisplay = std::function<void(const std::string& message)>;
   void SetExceptionDisplay(ExceptionDisplay display) { exception_display_ = std::move(display); }
   const std::vector<std::string>& ShownExceptions() const { return shown_exceptions_; }
@@ -92,6 +98,8 @@ class TApplication : public TComponent {
  private:
   void AdoptForm(TForm* form);
   bool DoPendingWork();
+  template <typename Work>
+  void Guarded(Work&& work);
   std::optional<uint64_t> NextTimerDeadline() const;
 
   std::string title_;

@@ -36,15 +36,10 @@ int WinMain() {
     Application->SetTitle(kProductTitle);
     CreateWizardWindows();
     Application->Run();
-  } catch (const platform::Exception& e) {
-    Application->ShowException(e);
-  } catch (const std::exception& e) {
+  } catch (...) {
     // What is not the framework's exception is shown as one with an empty message, as the
     // framework does; its text goes to the trace.
-    LogDebug(std::string("WinMain- ") + e.what());
-    Application->ShowException(platform::Exception(""));
-  } catch (...) {
-    Application->ShowException(platform::Exception(""));
+    Application->HandleException("WinMain");
   }
   return 0;
 }

@@ -2,10 +2,14 @@
 
 #include <atomic>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "link/delay.h"
 #include "platform/clock.h"
+#include "platform/exception.h"
+#include "platform/log_debug.h"
 #include "platform/thread.h"
 #include "platform/virtual_clock.h"
 #include "toolkit/application.h"
@@ -162,6 +166,29 @@ TEST_F(RuntimeTest, NestedModalLoopsUnwindInOrder) {
   EXPECT_FALSE(inner->Visible());
   EXPECT_FALSE(outer->Visible());
   EXPECT_EQ(Now(), 300u);
+}
+
+// What a handler lets escape is shown and ends only that handler: the loop, the other messages
+// of the turn and the timer's next period go on.
+TEST_F(RuntimeTest, AnExceptionFromAHandlerIsShownAndTheLoopGoesOn) {
+  std::vector<std::string> traces;
+  platform::SetTraceObserver([&](std::string_view text, bool) { traces.emplace_back(text); });
+  TTimer timer(&app_);
+  timer.SetInterval(100);
+  int ticks = 0;
+  timer.OnTimer = [&](TObject*) {
+    if (++ticks == 1) throw platform::Exception("The timer failed");
+  };
+  std::vector<std::string> ran;
+  app_.Post([] { throw std::out_of_range("vector::at"); });
+  app_.Post([&] { ran.push_back("after the failed message"); });
+  RunUntil([&] { return ticks == 2; });
+  EXPECT_EQ(ran, std::vector<std::string>{"after the failed message"});
+  EXPECT_EQ(Now(), 200u);
+  // Another exception than the framework's is shown with an empty message; its text is traced.
+  EXPECT_EQ(app_.ShownExceptions(), (std::vector<std::string>{"", "The timer failed"}));
+  platform::SetTraceObserver(nullptr);
+  EXPECT_EQ(traces, std::vector<std::string>{"TApplication::HandleMessage- vector::at"});
 }
 
 // A worker's completion may be the last message the program waits for: the application object
