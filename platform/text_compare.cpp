@@ -33,17 +33,44 @@ icu::Collator* UserCollator() {
 
 std::mutex g_collator_mutex;
 
+int Collate(icu::Collator* collator, const icu::UnicodeString& a, const icu::UnicodeString& b) {
+  if (!collator) return a.compare(b);
+  UErrorCode status = U_ZERO_ERROR;
+  const UCollationResult r = collator->compare(a, b, status);
+  return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+// The system's comparison is a word sort: the hyphen and the apostrophe weigh almost nothing,
+// so that "co-op" stays beside "coop" and "NAS-220" after "NAS120". They count only between
+// texts that are otherwise the same, and then the text with fewer of them comes first.
+bool WeighsAlmostNothing(char16_t unit) { return unit == u'-' || unit == u'\''; }
+
+icu::UnicodeString WithoutLightMarks(std::u16string_view text, int& marks) {
+  icu::UnicodeString out;
+  marks = 0;
+  for (char16_t unit : text) {
+    if (WeighsAlmostNothing(unit)) {
+      ++marks;
+    } else {
+      out.append(static_cast<UChar>(unit));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 int lstrcmpW(std::u16string_view a, std::u16string_view b) {
   std::lock_guard<std::mutex> lock(g_collator_mutex);
   icu::Collator* collator = UserCollator();
+  int marks_a = 0, marks_b = 0;
+  if (const int words = Collate(collator, WithoutLightMarks(a, marks_a), WithoutLightMarks(b, marks_b)); words != 0) {
+    return words;
+  }
+  if (marks_a != marks_b) return marks_a < marks_b ? -1 : 1;
   const icu::UnicodeString ua(false, a.data(), static_cast<int32_t>(a.size()));
   const icu::UnicodeString ub(false, b.data(), static_cast<int32_t>(b.size()));
-  if (!collator) return ua.compare(ub);
-  UErrorCode status = U_ZERO_ERROR;
-  const UCollationResult r = collator->compare(ua, ub, status);
-  return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+  return Collate(collator, ua, ub);
 }
 
 void CharUpperBuffW(std::u16string& text) {
