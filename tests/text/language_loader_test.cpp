@@ -116,6 +116,24 @@ TEST_F(LanguageLoaderTest, WithoutTheLanguageEveryTextIsItsEnglishDefault) {
     ExpectTexts(FromFile({}), true, c.name);
     EXPECT_EQ(Caption("form_Main"), "Orvo NAS Setup Wizard") << c.name;
   }
+  // The defaults that other code compares, joins to numbers or shows as results, as written in
+  // the key table; the comparison above only shows that the defaults of the table are used.
+  const struct {
+    const AnsiString& slot;
+    const char* english;
+  } kDefaults[] = {
+      {str_Msg22,
+       "For ensure the program can function normally, please disable the firewall first. Or set up by Web "
+       "interface:"},
+      {str_LabDiskAmount, "Disk Amount: "},
+      {strLabOK, "OK."},
+      {strLabFail, "Failed!"},
+      {str_BtnNext, "Next"},
+      {str_BtnApply, "Apply"},
+      {str_Msg7, "Cannot open registry."},
+      {str_LabTestStatus3, "Public DNS: "},
+  };
+  for (const auto& d : kDefaults) EXPECT_EQ(d.slot.bytes(), d.english);
 }
 
 TEST_F(LanguageLoaderTest, APartialSectionMixesTheFileAndTheDefaults) {
