@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "nas-sim: %s\n", e.what());
     return 1;
   }
-  for (const nas_sim::BoxSpec& b : options.boxes) {
+  for (const nas_sim::BoxSetup& b : options.boxes) {
     std::fprintf(stderr, "nas-sim: %s answering on %s (UDP 9999, TCP 9998)\n", b.name.c_str(), b.address.c_str());
   }
   const char* signal = platform::WaitForStopSignal();

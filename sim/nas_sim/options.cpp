@@ -112,47 +112,47 @@ void ApplyFault(sim::BoxFaults& f, const std::string& name, const std::string& v
 
 std::string JsonText(const json& v) { return v.is_string() ? v.get<std::string>() : v.dump(); }
 
-BoxSpec BoxFromJson(const json& j) {
+BoxSetup BoxFromJson(const json& j) {
   if (!j.is_object()) Fail("each box of the configuration is an object");
-  BoxSpec spec;
+  BoxSetup setup;
   for (const auto& [key, v] : j.items()) {
     if (key == "name") {
-      spec.name = v.get<std::string>();
+      setup.name = v.get<std::string>();
     } else if (key == "model") {
-      spec.config.model_name = v.get<std::string>();
+      setup.config.model_name = v.get<std::string>();
     } else if (key == "address") {
-      spec.address = v.get<std::string>();
+      setup.address = v.get<std::string>();
     } else if (key == "mask") {
-      spec.config.mask = ParseAddress(v.get<std::string>());
+      setup.config.mask = ParseAddress(v.get<std::string>());
     } else if (key == "mac") {
-      spec.config.mac = ParseMac(v.get<std::string>());
+      setup.config.mac = ParseMac(v.get<std::string>());
     } else if (key == "password") {
-      spec.config.admin_password = v.get<std::string>();
+      setup.config.admin_password = v.get<std::string>();
     } else if (key == "host_name") {
-      spec.config.host_name = v.get<std::string>();
+      setup.config.host_name = v.get<std::string>();
     } else if (key == "dhcp") {
-      spec.config.dhcp = v.get<bool>();
+      setup.config.dhcp = v.get<bool>();
     } else if (key == "configured") {
-      spec.config.configured_before = v.get<bool>();
+      setup.config.configured_before = v.get<bool>();
     } else if (key == "operation_mode") {
-      spec.config.operation_mode = static_cast<uint8_t>(v.get<int>());
+      setup.config.operation_mode = static_cast<uint8_t>(v.get<int>());
     } else if (key == "disks") {
-      spec.config.disks = ParseDisks(v.get<std::string>());
+      setup.config.disks = ParseDisks(v.get<std::string>());
     } else if (key == "format_seconds") {
-      spec.config.format_duration_ms = v.get<uint32_t>() * 1000;
+      setup.config.format_duration_ms = v.get<uint32_t>() * 1000;
     } else if (key == "reboot_seconds") {
-      spec.config.reboot_duration_ms = v.get<uint32_t>() * 1000;
+      setup.config.reboot_duration_ms = v.get<uint32_t>() * 1000;
     } else if (key == "faults") {
       if (!v.is_object()) Fail("\"faults\" is an object of switches");
       for (const auto& [name, value] : v.items()) {
         if (value.is_boolean() && !value.get<bool>()) continue;
-        ApplyFault(spec.config.faults, name, value.is_boolean() ? "" : JsonText(value));
+        ApplyFault(setup.config.faults, name, value.is_boolean() ? "" : JsonText(value));
       }
     } else {
       Fail("unknown box key \"" + key + "\"");
     }
   }
-  return spec;
+  return setup;
 }
 
 void ReadConfig(const std::string& path, Options& options) {
@@ -198,7 +198,7 @@ const char* Usage() {
 
 Options ParseOptions(const std::vector<std::string>& args) {
   Options options;
-  BoxSpec single;
+  BoxSetup single;
   bool single_given = false;
   std::string config;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -252,12 +252,12 @@ Options ParseOptions(const std::vector<std::string>& args) {
   } else {
     options.boxes.push_back(single);
   }
-  for (BoxSpec& b : options.boxes) {
+  for (BoxSetup& b : options.boxes) {
     if (b.name.empty()) b.name = b.config.model_name;
     b.config.address = ParseAddress(b.address);
   }
   if (options.boxes.size() > 1) {
-    for (const BoxSpec& b : options.boxes) {
+    for (const BoxSetup& b : options.boxes) {
       if (b.address == "0.0.0.0") Fail("with several boxes, each needs its own --address");
     }
   }

@@ -7,14 +7,14 @@
 
 namespace nas_sim {
 
-struct BoxSpec {
+struct BoxSetup {
   std::string name;                 // for the log; also the model name unless one is given
   std::string address = "0.0.0.0";  // "0.0.0.0": every address of the host
   sim::BoxConfig config;
 };
 
 struct Options {
-  std::vector<BoxSpec> boxes;
+  std::vector<BoxSetup> boxes;
   std::string log_file;  // empty: standard output
   bool help = false;
 };

@@ -32,7 +32,7 @@ std::string TimeText() {
 }  // namespace
 
 struct Server::Node {
-  BoxSpec spec;
+  BoxSetup setup;
   std::mutex mutex;
   std::unique_ptr<sim::Box> box;
   platform::SOCKET udp = platform::INVALID_SOCKET;  // replies leave from here
@@ -84,25 +84,25 @@ void Server::Start() {
     return s;
   };
   std::vector<Node*> everyone;
-  for (BoxSpec& spec : options_.boxes) {
+  for (BoxSetup& setup : options_.boxes) {
     auto node = std::make_unique<Node>();
-    node->spec = spec;
-    node->box = std::make_unique<sim::Box>(spec.config);
-    node->box->SetRequestObserver([this, name = spec.name](const sim::BoxRequest& r) { Log(name, r); });
+    node->setup = setup;
+    node->box = std::make_unique<sim::Box>(setup.config);
+    node->box->SetRequestObserver([this, name = setup.name](const sim::BoxRequest& r) { Log(name, r); });
     // With several boxes each binds its own address beside the shared broadcast socket, which
     // needs the address to be shared; a single box binds every address alone, so that a second
     // program on the same port is told at once.
-    node->udp = open(platform::kSockDgram, spec.config.address, 9999, several, "UDP");
-    if (spec.config.faults.tcp_shape != sim::TcpShape::kRefuse) {
-      node->tcp = open(platform::kSockStream, spec.config.address, 9998, false, "TCP");
+    node->udp = open(platform::kSockDgram, setup.config.address, 9999, several, "UDP");
+    if (setup.config.faults.tcp_shape != sim::TcpShape::kRefuse) {
+      node->tcp = open(platform::kSockStream, setup.config.address, 9998, false, "TCP");
     }
     everyone.push_back(node.get());
     nodes_.push_back(std::move(node));
   }
   for (auto& node : nodes_) {
     Node* n = node.get();
-    threads_.emplace_back("udp " + n->spec.name, [this, n] { ServeUdp(n->udp, {n}); });
-    if (n->tcp != platform::INVALID_SOCKET) threads_.emplace_back("tcp " + n->spec.name, [this, n] { ServeTcp(*n); });
+    threads_.emplace_back("udp " + n->setup.name, [this, n] { ServeUdp(n->udp, {n}); });
+    if (n->tcp != platform::INVALID_SOCKET) threads_.emplace_back("tcp " + n->setup.name, [this, n] { ServeTcp(*n); });
   }
   if (several) {
     const platform::SOCKET broadcasts = open(platform::kSockDgram, 0, 9999, true, "UDP");
