@@ -81,6 +81,11 @@ TEST_F(ControlsTest, EditSelectsAllOnEntryAndKeepsItsLengthLimit) {
   EXPECT_EQ(octet->Text(), "13");
   driver_.Paste("45\n6");
   EXPECT_EQ(octet->Text(), "143") << "a paste takes its first line, cut to the room left";
+  Get<TEdit>("other")->SetFocus();
+  driver_.Tab();
+  ASSERT_TRUE(octet->Focused());
+  EXPECT_EQ(octet->SelStart(), 0);
+  EXPECT_EQ(octet->SelLength(), 3) << "entered by Tab, the whole text is selected again";
 }
 
 TEST_F(ControlsTest, KeyFilterDropsButAPasteBypassesIt) {
