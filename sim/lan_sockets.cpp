@@ -11,7 +11,7 @@ using platform::SOCKET_ERROR;
 
 namespace {
 
-int Fail(int error) {
+int Error(int error) {
   platform::SetLastSocketError(error);
   return SOCKET_ERROR;
 }
@@ -96,6 +96,7 @@ SOCKET LanSockets::Socket(int af, int type, int protocol) {
     platform::SetLastSocketError(error);
     return platform::INVALID_SOCKET;
   };
+  if (const int error = faults_.Meet(SocketCall::kSocket)) return fail(error);
   if (af != platform::kAfInet) return fail(platform::WSAEAFNOSUPPORT);
   if (type != platform::kSockDgram && type != platform::kSockStream) return fail(platform::WSAESOCKTNOSUPPORT);
   const int expected = type == platform::kSockDgram ? platform::kIpprotoUdp : platform::kIpprotoTcp;
@@ -107,55 +108,58 @@ SOCKET LanSockets::Socket(int af, int type, int protocol) {
 }
 
 int LanSockets::SetOption(SOCKET s, int level, int name, int value) {
+  if (const int error = faults_.Meet(SocketCall::kSetOption)) return Error(error);
   std::lock_guard<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (level != platform::kSolSocket) return Fail(platform::WSAEINVAL);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (level != platform::kSolSocket) return Error(platform::WSAEINVAL);
   if (name == platform::kSoBroadcast) {
     socket->broadcast = value != 0;
     return 0;
   }
   if (name == platform::kSoReuseAddr) return 0;
-  return Fail(platform::WSAEINVAL);
+  return Error(platform::WSAEINVAL);
 }
 
 int LanSockets::Bind(SOCKET s, const platform::SOCKADDR_IN& address) {
+  if (const int error = faults_.Meet(SocketCall::kBind)) return Error(error);
   std::lock_guard<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (socket->type != platform::kSockDgram) return Fail(platform::WSAEOPNOTSUPP);
-  if (socket->port != 0) return Fail(platform::WSAEINVAL);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->type != platform::kSockDgram) return Error(platform::WSAEOPNOTSUPP);
+  if (socket->port != 0) return Error(platform::WSAEINVAL);
   const Ipv4 local = platform::Ntohl(address.sin_addr.s_addr);
   if (local != platform::kInaddrAny) {
     const std::vector<Interface> interfaces = host_.Interfaces();
     if (std::none_of(interfaces.begin(), interfaces.end(), [&](const Interface& i) { return i.address == local; })) {
-      return Fail(platform::WSAEADDRNOTAVAIL);
+      return Error(platform::WSAEADDRNOTAVAIL);
     }
   }
   uint16_t port = platform::Ntohs(address.sin_port);
-  if (!host_.lan().BindUdp(host_, port, socket)) return Fail(platform::WSAEADDRINUSE);
+  if (!host_.lan().BindUdp(host_, port, socket)) return Error(platform::WSAEADDRINUSE);
   socket->port = port;
   return 0;
 }
 
 int LanSockets::Listen(SOCKET s, int) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  return Fail(Find(s) ? platform::WSAEOPNOTSUPP : platform::WSAENOTSOCK);
+  return Error(Find(s) ? platform::WSAEOPNOTSUPP : platform::WSAENOTSOCK);
 }
 
 SOCKET LanSockets::Accept(SOCKET s, platform::SOCKADDR_IN*) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  Fail(Find(s) ? platform::WSAEOPNOTSUPP : platform::WSAENOTSOCK);
+  Error(Find(s) ? platform::WSAEOPNOTSUPP : platform::WSAENOTSOCK);
   return platform::INVALID_SOCKET;
 }
 
 int LanSockets::Connect(SOCKET s, const platform::SOCKADDR_IN& peer) {
+  if (const int error = faults_.Meet(SocketCall::kConnect)) return Error(error);
   std::unique_lock<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (socket->type != platform::kSockStream) return Fail(platform::WSAEOPNOTSUPP);
-  if (socket->tcp == SimSocket::Tcp::kConnected) return Fail(platform::WSAEISCONN);
-  if (socket->tcp != SimSocket::Tcp::kIdle) return Fail(platform::WSAEINVAL);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->type != platform::kSockStream) return Error(platform::WSAEOPNOTSUPP);
+  if (socket->tcp == SimSocket::Tcp::kConnected) return Error(platform::WSAEISCONN);
+  if (socket->tcp != SimSocket::Tcp::kIdle) return Error(platform::WSAEINVAL);
   socket->tcp = SimSocket::Tcp::kConnecting;
   std::weak_ptr<SimSocket> weak = socket;
   host_.lan().Connect(host_, socket, platform::Ntohl(peer.sin_addr.s_addr), platform::Ntohs(peer.sin_port),
@@ -177,27 +181,29 @@ int LanSockets::Connect(SOCKET s, const platform::SOCKADDR_IN& peer) {
                         socket->changed.NotifyAll();
                       });
   socket->changed.Wait(lock, [&] { return socket->closed || socket->tcp != SimSocket::Tcp::kConnecting; });
-  if (socket->closed) return Fail(platform::WSAEINTR);
-  if (socket->tcp == SimSocket::Tcp::kFailed) return Fail(socket->connect_error);
+  if (socket->closed) return Error(platform::WSAEINTR);
+  if (socket->tcp == SimSocket::Tcp::kFailed) return Error(socket->connect_error);
   return 0;
 }
 
 int LanSockets::Send(SOCKET s, const char* data, int length) {
+  if (const int error = faults_.Meet(SocketCall::kSend)) return Error(error);
   std::lock_guard<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (socket->tcp != SimSocket::Tcp::kConnected) return Fail(platform::WSAENOTCONN);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->tcp != SimSocket::Tcp::kConnected) return Error(platform::WSAENOTCONN);
   socket->connection->Send(TcpConnection::kClient, std::vector<uint8_t>(data, data + length));
   return length;
 }
 
 int LanSockets::Recv(SOCKET s, char* buffer, int length) {
+  if (const int error = faults_.Meet(SocketCall::kRecv)) return Error(error);
   std::unique_lock<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (socket->tcp != SimSocket::Tcp::kConnected) return Fail(platform::WSAENOTCONN);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->tcp != SimSocket::Tcp::kConnected) return Error(platform::WSAENOTCONN);
   socket->changed.Wait(lock, [&] { return socket->closed || socket->Readable(); });
-  if (socket->closed) return Fail(platform::WSAEINTR);
+  if (socket->closed) return Error(platform::WSAEINTR);
   const size_t n = std::min(static_cast<size_t>(length), socket->stream.size());
   std::copy_n(socket->stream.begin(), n, buffer);
   socket->stream.erase(socket->stream.begin(), socket->stream.begin() + static_cast<std::ptrdiff_t>(n));
@@ -205,46 +211,49 @@ int LanSockets::Recv(SOCKET s, char* buffer, int length) {
 }
 
 int LanSockets::SendTo(SOCKET s, const char* data, int length, const platform::SOCKADDR_IN& to) {
+  if (const int error = faults_.Meet(SocketCall::kSendTo)) return Error(error);
   std::lock_guard<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (socket->type != platform::kSockDgram) return Fail(platform::WSAENOTCONN);
-  if (length > kMaxDatagram) return Fail(platform::WSAEMSGSIZE);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->type != platform::kSockDgram) return Error(platform::WSAENOTCONN);
+  if (length > kMaxDatagram) return Error(platform::WSAEMSGSIZE);
   const Ipv4 destination = platform::Ntohl(to.sin_addr.s_addr);
   Lan& lan = host_.lan();
-  if (lan.IsBroadcastFor(host_, destination) && !socket->broadcast) return Fail(platform::WSAEACCES);
+  if (lan.IsBroadcastFor(host_, destination) && !socket->broadcast) return Error(platform::WSAEACCES);
   if (socket->port == 0) {
     uint16_t port = 0;
-    if (!lan.BindUdp(host_, port, socket)) return Fail(platform::WSAENOBUFS);
+    if (!lan.BindUdp(host_, port, socket)) return Error(platform::WSAENOBUFS);
     socket->port = port;
   }
   if (!lan.SendDatagram(host_, socket->port, destination, platform::Ntohs(to.sin_port),
                         std::vector<uint8_t>(data, data + length))) {
-    return Fail(platform::WSAENETUNREACH);
+    return Error(platform::WSAENETUNREACH);
   }
   return length;
 }
 
 int LanSockets::RecvFrom(SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) {
+  if (const int error = faults_.Meet(SocketCall::kRecvFrom)) return Error(error);
   std::unique_lock<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
-  if (socket->type != platform::kSockDgram) return Fail(platform::WSAEOPNOTSUPP);
-  if (socket->port == 0) return Fail(platform::WSAEINVAL);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->type != platform::kSockDgram) return Error(platform::WSAEOPNOTSUPP);
+  if (socket->port == 0) return Error(platform::WSAEINVAL);
   socket->changed.Wait(lock, [&] { return socket->closed || socket->Readable(); });
-  if (socket->closed) return Fail(platform::WSAEINTR);
+  if (socket->closed) return Error(platform::WSAEINTR);
   const Datagram d = std::move(socket->datagrams.front());
   socket->datagrams.pop_front();
   std::copy_n(d.bytes.begin(), std::min(d.bytes.size(), static_cast<size_t>(length)), buffer);
   if (from) *from = Address(d.from, d.from_port);
-  if (d.bytes.size() > static_cast<size_t>(length)) return Fail(platform::WSAEMSGSIZE);
+  if (d.bytes.size() > static_cast<size_t>(length)) return Error(platform::WSAEMSGSIZE);
   return static_cast<int>(d.bytes.size());
 }
 
 int LanSockets::SelectReadable(SOCKET s, std::optional<uint64_t> timeout_ms) {
+  if (const int error = faults_.Meet(SocketCall::kSelect)) return Error(error);
   std::unique_lock<std::mutex> lock(*mutex_);
   std::shared_ptr<SimSocket> socket = Find(s);
-  if (!socket) return Fail(platform::WSAENOTSOCK);
+  if (!socket) return Error(platform::WSAENOTSOCK);
   auto done = [&] { return socket->closed || socket->Readable(); };
   if (timeout_ms) {
     const uint64_t deadline = platform::CurrentClock().NowMs() + *timeout_ms;
@@ -252,7 +261,7 @@ int LanSockets::SelectReadable(SOCKET s, std::optional<uint64_t> timeout_ms) {
   } else {
     socket->changed.Wait(lock, done);
   }
-  if (socket->closed) return Fail(platform::WSAEINTR);
+  if (socket->closed) return Error(platform::WSAEINTR);
   return 1;
 }
 
@@ -263,7 +272,7 @@ int LanSockets::Close(SOCKET s) {
   {
     std::lock_guard<std::mutex> lock(*mutex_);
     socket = Find(s);
-    if (!socket) return Fail(platform::WSAENOTSOCK);
+    if (!socket) return Error(platform::WSAENOTSOCK);
     sockets_.erase(s);
     socket->closed = true;
     socket->changed.NotifyAll();

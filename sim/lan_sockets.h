@@ -5,13 +5,18 @@
 #include <unordered_map>
 
 #include "platform/sockets.h"
+#include "sim/call_faults.h"
 #include "sim/lan.h"
 
 namespace sim {
 
+// The calls of LanSockets that a test can make fail.
+enum class SocketCall { kSocket, kSetOption, kBind, kConnect, kSend, kRecv, kSendTo, kRecvFrom, kSelect };
+
 // The sockets of one host of the simulated LAN (the PC): UDP with broadcast, TCP clients. Every
 // wait is a wait on the program's clock. Servers on the LAN are its listeners (the boxes), so
-// listen and accept are not offered here (WSAEOPNOTSUPP), nor connect on a UDP socket.
+// listen and accept are not offered here (WSAEOPNOTSUPP), nor connect on a UDP socket. A test can
+// make chosen calls fail with an error of its choosing.
 class LanSockets final : public platform::Sockets {
  public:
   explicit LanSockets(Host& host);
@@ -32,6 +37,9 @@ class LanSockets final : public platform::Sockets {
 
   // Sockets created and not yet closed.
   size_t OpenSockets();
+  // The call fails with `error` (a WSAGetLastError number) from its (succeed + 1)-th time on,
+  // before it looks at its socket; error 0 lets it succeed again.
+  void Fail(SocketCall call, int error, unsigned succeed = 0) { faults_.Fail(call, error, succeed); }
 
  private:
   struct SimSocket;
@@ -41,6 +49,7 @@ class LanSockets final : public platform::Sockets {
   // Shared with the sockets, which the LAN may still hold after this object is gone.
   std::shared_ptr<std::mutex> mutex_;
   std::unordered_map<platform::SOCKET, std::shared_ptr<SimSocket>> sockets_;
+  CallFaults<SocketCall, int> faults_;
 };
 
 }  // namespace sim

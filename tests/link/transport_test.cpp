@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "link/codec.h"
 #include "link/delay.h"
 #include "link/device_link_host.h"
+#include "platform/log_debug.h"
 #include "platform/thread.h"
 #include "platform/virtual_clock.h"
 #include "sim/world.h"
@@ -61,10 +67,21 @@ class TransportTest : public ::testing::Test {
     SetDeviceLinkHost(&window_);
     g_sockfd.store(platform::INVALID_SOCKET);
     BuildProbeRequest(probe_, NasMac{}, NasPassword{});
+    platform::SetTraceObserver([this](std::string_view text, bool debugger) {
+      if (debugger) return;
+      std::lock_guard<std::mutex> lock(traces_mutex_);
+      traces_.emplace_back(text);
+    });
   }
   ~TransportTest() override {
     StopUdpReceiver();
     SetDeviceLinkHost(nullptr);
+    platform::SetTraceObserver(nullptr);
+  }
+  // The LogDebug lines since the last call.
+  std::vector<std::string> TakeTraces() {
+    std::lock_guard<std::mutex> lock(traces_mutex_);
+    return std::exchange(traces_, {});
   }
   uint64_t Now() { return platform::CurrentClock().NowMs(); }
   sim::BoxNode& Box(sim::TcpShape shape, uint32_t gap_ms = 50) {
@@ -92,7 +109,15 @@ class TransportTest : public ::testing::Test {
   sim::World world_;
   FakeMainWindow window_;
   NasPacket probe_;
+  std::mutex traces_mutex_;
+  std::vector<std::string> traces_;
 };
+
+constexpr const char* kBegin = "sendTcpPacket() is beginning...";
+constexpr const char* kWaiting = "(sendTcpPacket())socket is used by other function, wait...";
+constexpr const char* kSelectFailed = "sendTcpPacket(): select(0, &fd , NULL , NULL , &tv);";
+constexpr const char* kShortRead = "if ((0==iRcv) || (SOCKET_ERROR==iRcv)) return 1;";
+constexpr const char* kReadFailed = "sendTcpPacket(): if (!processPacket(g_sockfd))";
 
 TEST_F(TransportTest, ReplyInTwoPiecesIsAssembled) {
   Box(sim::TcpShape::kChunks, 700);
@@ -111,34 +136,104 @@ TEST_F(TransportTest, OnlyTheFirst512BytesOfALongerReplyCount) {
   EXPECT_EQ(window_.replies[0], WholeReply());
 }
 
-struct FailureCase {
+// One way an exchange ends: the box's behaviour, or a socket call of the PC that fails.
+struct EndCase {
+  const char* what;
   sim::TcpShape shape;
   uint32_t gap_ms;
-  uint64_t failed_at;
+  std::optional<sim::SocketCall> failing;
+  bool succeeds;
+  uint64_t took;
+  std::vector<std::string> traces;
 };
 
-TEST_F(TransportTest, ShortSilentStalledOrRefusedRepliesFailWithStatusOne) {
-  const FailureCase cases[] = {
-      {sim::TcpShape::kCloseAfter300, 0, 0},
-      {sim::TcpShape::kSilent, 0, 15000},
-      {sim::TcpShape::kRefuse, 0, 0},
-      {sim::TcpShape::kChunks, 20000, 15000},  // 100 bytes, then nothing for longer than 15 s
+TEST_F(TransportTest, EachWayAnExchangeEndsTracesItsStepAndFreesTheHandle) {
+  const EndCase cases[] = {
+      {"whole reply", sim::TcpShape::kWhole, 0, std::nullopt, true, 0, {kBegin}},
+      {"no socket",
+       sim::TcpShape::kWhole,
+       0,
+       sim::SocketCall::kSocket,
+       false,
+       0,
+       {kBegin, "sendTcpPacket(): error: if(INVALID_SOCKET == g_sockfd)"}},
+      {"refused",
+       sim::TcpShape::kRefuse,
+       0,
+       std::nullopt,
+       false,
+       0,
+       {kBegin,
+        "sendTcpPacket(): error: if ( SOCKET_ERROR == connect( g_sockfd, (SOCKADDR*) &clientService, "
+        "sizeof(clientService) ))"}},
+      {"send fails",
+       sim::TcpShape::kWhole,
+       0,
+       sim::SocketCall::kSend,
+       false,
+       0,
+       {kBegin, "sendTcpPacket(): error: if (SOCKET_ERROR == send(g_sockfd, pdubuf, len, 0))"}},
+      {"silent", sim::TcpShape::kSilent, 0, std::nullopt, false, 15000, {kBegin, kSelectFailed, "(0==ret)"}},
+      {"select fails",
+       sim::TcpShape::kWhole,
+       0,
+       sim::SocketCall::kSelect,
+       false,
+       0,
+       {kBegin, kSelectFailed, "(SOCKET_ERROR==ret)"}},
+      {"300 bytes, then closed",
+       sim::TcpShape::kCloseAfter300,
+       0,
+       std::nullopt,
+       false,
+       0,
+       {kBegin, kShortRead, "(0==iRcv)", kReadFailed}},
+      {"recv fails",
+       sim::TcpShape::kWhole,
+       0,
+       sim::SocketCall::kRecv,
+       false,
+       0,
+       {kBegin, kShortRead, "(SOCKET_ERROR==iRcv)", kReadFailed}},
+      {"100 bytes, then nothing for longer than 15 s",
+       sim::TcpShape::kChunks,
+       20000,
+       std::nullopt,
+       false,
+       15000,
+       {kBegin, "processPacket(): the rest of the reply did not arrive in time", kReadFailed}},
   };
   sim::BoxNode& box = Box(sim::TcpShape::kWhole);
-  for (const FailureCase& k : cases) {
+  auto shape_box = [&](sim::TcpShape shape, uint32_t gap_ms) {
     box.WithBox([&](sim::Box& b) {
-      b.faults().tcp_shape = k.shape;
-      b.faults().tcp_chunk_gap_ms = k.gap_ms;
+      b.faults().tcp_shape = shape;
+      b.faults().tcp_chunk_gap_ms = gap_ms;
     });
+  };
+  for (const EndCase& k : cases) {
+    SCOPED_TRACE(k.what);
+    shape_box(k.shape, k.gap_ms);
+    if (k.failing) world_.sockets().Fail(*k.failing, platform::WSAECONNRESET);
     window_.result = -1;
+    window_.replies.clear();
+    TakeTraces();
     const uint64_t start = Now();
-    EXPECT_FALSE(Exchange());
-    EXPECT_EQ(window_.result.load(), 1);
-    EXPECT_EQ(Now() - start, k.failed_at);
-    EXPECT_TRUE(window_.replies.empty());
-    EXPECT_EQ(g_sockfd.load(), platform::INVALID_SOCKET);
+    EXPECT_EQ(Exchange(), k.succeeds);
+    EXPECT_EQ(Now() - start, k.took);
+    EXPECT_EQ(window_.result.load(), k.succeeds ? -1 : 1);
+    EXPECT_EQ(window_.replies.size(), k.succeeds ? 1u : 0u);
+    EXPECT_EQ(TakeTraces(), k.traces);
+    EXPECT_EQ(g_sockfd.load(), platform::INVALID_SOCKET) << "the handle is free";
     EXPECT_EQ(world_.sockets().OpenSockets(), 0u) << "the socket is closed";
+    if (k.failing) world_.sockets().Fail(*k.failing, 0);
     platform::Sleep(30000);  // let the box's side of a stalled reply run out
+
+    // The next exchange finds the handle free at its first test.
+    shape_box(sim::TcpShape::kWhole, 0);
+    const uint64_t next = Now();
+    EXPECT_TRUE(Exchange());
+    EXPECT_EQ(Now(), next);
+    EXPECT_EQ(TakeTraces(), std::vector<std::string>{kBegin});
   }
 }
 
@@ -160,15 +255,16 @@ struct BusyCase {
   std::optional<uint64_t> freed_at;
   bool succeeds;
   uint64_t ends_at;
+  int waits;
 };
 
 TEST_F(TransportTest, ExchangeWaitsTwentyTimesForTheHandle) {
   Box(sim::TcpShape::kWhole);
   // Each wait is Delay(500): 510 ms of 10 ms turns. The handle is tested before each of the 20.
   const BusyCase cases[] = {
-      {std::nullopt, false, 10200},
-      {9700, false, 10200},  // during the twentieth wait: not seen
-      {9200, true, 9690},    // during the nineteenth: seen by the twentieth test
+      {std::nullopt, false, 10200, 20},
+      {9700, false, 10200, 20},  // during the twentieth wait: not seen
+      {9200, true, 9690, 19},    // during the nineteenth: seen by the twentieth test
   };
   for (const BusyCase& k : cases) {
     const uint64_t start = Now();
@@ -183,11 +279,48 @@ TEST_F(TransportTest, ExchangeWaitsTwentyTimesForTheHandle) {
     int pumped = 0;
     app_.Post([&] { ++pumped; });
     window_.result = -1;
+    TakeTraces();
     EXPECT_EQ(Exchange(), k.succeeds);
     EXPECT_EQ(Now() - start, k.ends_at);
     EXPECT_EQ(window_.result.load(), k.succeeds ? -1 : 1);
     EXPECT_EQ(pumped, 1) << "the waits pump the main thread's messages";
+    std::vector<std::string> traces{kBegin};
+    traces.insert(traces.end(), k.waits, kWaiting);
+    if (!k.succeeds) traces.push_back("(sendTcpPacket)socket is used by other function, ERROR!!");
+    EXPECT_EQ(TakeTraces(), traces);
     if (freer) freer->Join();
+    g_sockfd.store(platform::INVALID_SOCKET);
+  }
+}
+
+struct OffMainWait {
+  const char* what;
+  std::function<void()> work;
+  uint64_t took;
+};
+
+TEST_F(TransportTest, WaitsOffTheMainThreadOnlySleep) {
+  Box(sim::TcpShape::kWhole);
+  const OffMainWait cases[] = {
+      {"Delay with pumping", [] { Delay(500, true); }, 510},
+      {"an exchange waiting for a busy handle", [this] { EXPECT_FALSE(Exchange()); }, 10200},
+  };
+  for (const OffMainWait& k : cases) {
+    SCOPED_TRACE(k.what);
+    g_sockfd.store(4242);  // held by the UDP side all along
+    int pumped = 0;
+    app_.Post([&] { ++pumped; });
+    const uint64_t start = Now();
+    uint64_t ended = 0;
+    platform::Thread apply("apply", [&] {
+      k.work();
+      ended = Now();
+    });
+    apply.Join();
+    EXPECT_EQ(ended - start, k.took);
+    EXPECT_EQ(pumped, 0) << "the main thread's message waited for the main thread";
+    app_.ProcessMessages();
+    EXPECT_EQ(pumped, 1);
     g_sockfd.store(platform::INVALID_SOCKET);
   }
 }
@@ -280,6 +413,51 @@ TEST_F(UdpTransportTest, OpeningAgainStopsTheSocketStillOpen) {
   SendFromPeer(10, 9);
   RunUntil([&] { return window_.datagrams.size() == 1; });
   EXPECT_EQ(window_.datagrams[0].bytes[0], 9) << "the new socket holds port 9999";
+}
+
+struct UdpOpenFailure {
+  sim::SocketCall failing;
+  const char* trace;
+  bool socket_held;  // the socket stays in g_sockfd until the next StopUdpReceiver
+};
+
+TEST_F(UdpTransportTest, AFailedOpenRunsNoReceiverAndTheNextStopAndOpenWork) {
+  const UdpOpenFailure cases[] = {
+      {sim::SocketCall::kSocket, "socket failed with: 10055\n", false},
+      {sim::SocketCall::kSetOption, "setsockopt failed with: 10055\n", true},
+  };
+  size_t handled = 0;
+  for (const UdpOpenFailure& k : cases) {
+    SCOPED_TRACE(k.trace);
+    for (const bool stop_first : {true, false}) {
+      world_.sockets().Fail(k.failing, platform::WSAENOBUFS);
+      TakeTraces();
+      OpenUdpSocket();
+      EXPECT_EQ(TakeTraces(), std::vector<std::string>{k.trace});
+      EXPECT_EQ(g_App_end.load(), 0);
+      EXPECT_EQ(g_sockfd.load() != platform::INVALID_SOCKET, k.socket_held);
+      EXPECT_EQ(world_.sockets().OpenSockets(), k.socket_held ? 1u : 0u);
+      EXPECT_EQ(clock_->Participants(), 2) << "no receiver runs";
+      SendFromPeer(64, 1);
+      platform::Sleep(2000);
+      app_.ProcessMessages();
+      EXPECT_EQ(window_.datagrams.size(), handled);
+      world_.sockets().Fail(k.failing, 0);
+      if (stop_first) {
+        StopUdpReceiver();
+        EXPECT_EQ(g_App_end.load(), 1);
+        EXPECT_EQ(g_sockfd.load(), platform::INVALID_SOCKET);
+        EXPECT_EQ(world_.sockets().OpenSockets(), 0u);
+      }
+      OpenUdpSocket();
+      EXPECT_EQ(world_.sockets().OpenSockets(), 1u) << "a socket left from the failed open is closed";
+      SendFromPeer(64, 2);
+      RunUntil([&] { return window_.datagrams.size() == handled + 1; });
+      EXPECT_EQ(window_.datagrams[handled++].bytes[0], 2);
+      StopUdpReceiver();
+      EXPECT_EQ(world_.sockets().OpenSockets(), 0u);
+    }
+  }
 }
 
 TEST_F(UdpTransportTest, AReceiverNeverServesALaterSocket) {
