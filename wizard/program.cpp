@@ -32,8 +32,8 @@ int WinMain() {
     return 0;
   }
   try {
-    Application->Initialize();
     Application->SetTitle(kProductTitle);
+    Application->Initialize();
     CreateWizardWindows();
     Application->Run();
   } catch (...) {

@@ -4,6 +4,7 @@
 #include "link/transport.h"
 #include "platform/log_debug.h"
 #include "platform/registry_tree.h"
+#include "toolkit/resources.h"
 #include "wizard/dialogs/confirm_format.h"
 #include "wizard/dialogs/login_dialog.h"
 #include "wizard/dialogs/message_box.h"
@@ -57,6 +58,8 @@ WizardTest::~WizardTest() {
   while (!app_.Components().empty()) delete app_.Components().back();
   platform::SetTraceObserver(nullptr);
   platform::InstallTimeZoneService(nullptr);
+  // The edited layout's text goes with the fixture.
+  if (!edited_main_layout_.empty()) RegisterWizardForms();
 }
 
 sim::BoxNode& WizardTest::AddBox(sim::BoxConfig config) {
@@ -76,13 +79,23 @@ void WizardTest::Start(bool show) {
   platform::InstallTimeZoneService(zones_.get());
   platform::RegistryTree tree;
   platform::AddTimeZoneKeys(tree, zones_->Zones());
-  platform::RegistryKey& utilities =
-      tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)");
-  if (language_) utilities.SetString("Language", *language_);
+  if (language_key_) {
+    platform::RegistryKey& utilities =
+        tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)");
+    if (language_) utilities.SetString("Language", *language_);
+  }
   registry_ = std::make_unique<platform::EmulatedRegistry>(std::move(tree));
   registry_scope_ = std::make_unique<platform::ScopedRegistry>(*registry_);
 
   RegisterWizardForms();
+  if (edit_main_layout_) {
+    const std::string file = std::string(kWizardFormsFolder) + "/form_Main.json";
+    edited_main_layout_ = std::string(*FindEmbeddedFile(file));
+    edit_main_layout_(edited_main_layout_);
+    const TEmbeddedFile edited{file.c_str(), reinterpret_cast<const unsigned char*>(edited_main_layout_.data()),
+                               edited_main_layout_.size()};
+    RegisterEmbeddedFiles(&edited, 1);
+  }
   Application->SetTitle(kProductTitle);
   CreateWizardWindows();
   driver_.SetForm(form_Main);

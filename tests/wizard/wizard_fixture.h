@@ -61,6 +61,11 @@ class WizardTest : public ::testing::Test {
 
   // The language value of the registry (empty: no value), set before Start.
   std::optional<std::string> language_ = "English";
+  // Whether the registry has the utilities' key that holds the language value at all.
+  bool language_key_ = true;
+  // Changes the main window's layout (its JSON text) before the windows are created; the
+  // program's own layout comes back when the test ends.
+  std::function<void(std::string& layout)> edit_main_layout_;
   // The name of the PC's zone (a key of the registry's time zones).
   std::string current_zone_ = "W. Europe Standard Time";
 
@@ -77,4 +82,7 @@ class WizardTest : public ::testing::Test {
   std::unique_ptr<platform::TimeZoneService> zones_;
   TApplication app_;
   TDriver driver_{nullptr};
+
+ private:
+  std::string edited_main_layout_;
 };
