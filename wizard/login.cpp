@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,14 @@ constexpr NasMac kZeroMac{};
 
 std::string PasswordText(const NasPassword& password) {
   return std::string(password.data(), strnlen(password.data(), password.size()));
+}
+
+// Both replies of the login answer a refused password with result 0 and any other bad header
+// with 2; only a good header lets the reply's record be read.
+bool HeaderAccepted(ResponseHeaderResult result, std::atomic<int32_t>& login_result) {
+  if (result == RESPONSE_HDR_OK) return true;
+  login_result.store(result == RESPONSE_HDR_ERR_PASSWORD ? 0 : 2);
+  return false;
 }
 
 // The low 8 bits of each octet edit's number, the first edit in the first byte.
@@ -74,14 +83,7 @@ bool Tform_Main::sendCommand_EZPROBE() {
 bool Tform_Main::process_EZPROBE_result() {
   NasProbeRecord probe;
   const ResponseHeaderResult result = ParseProbeReply(TcpReplyBuffer(), CurrentTransactionId(), kZeroMac, probe);
-  if (result == RESPONSE_HDR_ERR_PASSWORD) {
-    iGetNASInfoResult.store(0);
-    return false;
-  }
-  if (result != RESPONSE_HDR_OK) {
-    iGetNASInfoResult.store(2);
-    return false;
-  }
+  if (!HeaderAccepted(result, iGetNASInfoResult)) return false;
   const auto& b = probe.bytes;
   char flags[160];
   std::snprintf(flags, sizeof flags,
@@ -112,14 +114,7 @@ bool Tform_Main::process_QUICKGW_result() {
   NasSettingsRecord& settings = SelectedNasRecord.settings;
   settings = NasSettingsRecord{};
   const ResponseHeaderResult result = ParseSettingsReply(TcpReplyBuffer(), CurrentTransactionId(), kZeroMac, settings);
-  if (result == RESPONSE_HDR_ERR_PASSWORD) {
-    iGetNASInfoResult.store(0);
-    return false;
-  }
-  if (result != RESPONSE_HDR_OK) {
-    iGetNASInfoResult.store(2);
-    return false;
-  }
+  if (!HeaderAccepted(result, iGetNASInfoResult)) return false;
   const auto& b = settings.bytes;
   LogDebug("username: " + ReadTextField(b, settings_field::kUsername, settings_field::kUsernameSize));
   LogDebug("password: " + ReadTextField(b, settings_field::kPassword, settings_field::kPasswordSize));
