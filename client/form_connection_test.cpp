@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/files.h"
+#include "platform/last_error.h"
 #include "platform/log_debug.h"
 #include "platform/processes.h"
 #include "toolkit/application.h"
@@ -82,13 +83,18 @@ void Tform_ConnectionTest::FormCreate(TObject*) {
 
 void Tform_ConnectionTest::img_formBGMouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMoveByCaption(); }
 
-void Tform_ConnectionTest::RunPing(const AnsiString& path, const AnsiString& host) {
-  platform::DeleteFile(path.c_str());
+bool Tform_ConnectionTest::RunPing(const AnsiString& path, const AnsiString& host) {
+  if (path.empty()) return false;
+  if (!platform::DeleteFile(path.c_str()) && platform::GetLastError() != platform::ERROR_FILE_NOT_FOUND) {
+    LogDebug("Tform_ConnectionTest::RunPing- cannot delete " + path.bytes());
+    return false;
+  }
   // A folder with a blank would split the redirection target at the blank.
   const bool blank = path.bytes().find(' ') != std::string::npos;
   const AnsiString target = blank ? AnsiString("\"") + path + AnsiString("\"") : path;
   const AnsiString command = AnsiString("cmd.exe /c ping ") + host + AnsiString(" > ") + target;
   platform::WinExec(command.c_str(), platform::SW_HIDE);
+  return true;
 }
 
 int Tform_ConnectionTest::PingOutputHasTTL(const AnsiString& path) {
@@ -104,7 +110,7 @@ int Tform_ConnectionTest::PingOutputHasTTL(const AnsiString& path) {
 bool Tform_ConnectionTest::TestTarget(const AnsiString& host, const AnsiString& line, const AnsiString& path) {
   if (host == kNoHost) return true;
   lab_TestStatus->SetCaption(platform::FromAnsi(line + AnsiString(" ") + host));
-  RunPing(path, host);
+  if (!RunPing(path, host)) return false;
   for (int check = 0; check < kChecksPerTarget; ++check) {
     if (PingOutputHasTTL(path)) return true;
     Application->ProcessMessages();
@@ -129,16 +135,19 @@ void Tform_ConnectionTest::timer_CheckConnectionTimer(TObject*) {
   const AnsiString primaryDnsLine = test + *slots_.primaryDns;
   const AnsiString publicDnsLine = test + *slots_.publicDns;
   char folder[512] = {};
-  platform::GetTempPathA(sizeof folder, folder);
+  const platform::DWORD length = platform::GetTempPathA(sizeof folder, folder);
+  // Without a temporary folder of its own the test has nowhere safe for its files: every
+  // target it would ping fails.
+  const bool have_folder = length > 0 && length < sizeof folder;
   const AnsiString temp(folder);
+  auto file = [&](const char* name) { return have_folder ? temp + AnsiString(name) : AnsiString(); };
 
-  gatewayReachable = TestTarget(gatewayHost, gatewayLine, temp + AnsiString("pingGateway.txt"));
+  gatewayReachable = TestTarget(gatewayHost, gatewayLine, file("pingGateway.txt"));
   if (gatewayReachable) {
-    primaryDnsReachable = TestTarget(primaryDnsHost, primaryDnsLine, temp + AnsiString("pingPrimaryDNS.txt"));
-    publicDnsReachable = TestTarget(AnsiString("8.8.8.8"), publicDnsLine, temp + AnsiString("pingPublicDNS1.txt"));
+    primaryDnsReachable = TestTarget(primaryDnsHost, primaryDnsLine, file("pingPrimaryDNS.txt"));
+    publicDnsReachable = TestTarget(AnsiString("8.8.8.8"), publicDnsLine, file("pingPublicDNS1.txt"));
     if (!publicDnsReachable) {
-      publicDnsReachable =
-          TestTarget(AnsiString("208.67.222.222"), publicDnsLine, temp + AnsiString("pingPublicDNS2.txt"));
+      publicDnsReachable = TestTarget(AnsiString("208.67.222.222"), publicDnsLine, file("pingPublicDNS2.txt"));
     }
   }
   ConnectionTestResult = ResultCode(gatewayHost != kNoHost, gatewayReachable, primaryDnsHost != kNoHost,

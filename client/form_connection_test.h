@@ -47,7 +47,9 @@ class Tform_ConnectionTest : public TForm {
   void timer_CheckConnectionTimer(TObject* Sender);
 
   // Deletes the file, then starts "cmd.exe /c ping <host> > <path>" hidden and returns at once.
-  void RunPing(const platform::AnsiString& path, const platform::AnsiString& host);
+  // False, with nothing started, when an old file is there and cannot be deleted (or no path
+  // is given): what it holds would be read as this ping's answer.
+  bool RunPing(const platform::AnsiString& path, const platform::AnsiString& host);
   // 1 as soon as a line of the file (a piece of at most 511 characters) holds "TTL=", else 0
   // (also when the file cannot be opened).
   int PingOutputHasTTL(const platform::AnsiString& path);

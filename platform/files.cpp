@@ -1,8 +1,13 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "platform/ansi.h"
@@ -102,11 +107,45 @@ std::FILE* OpenFile(const char* lpFileName, const char* mode) {
   for (const char* m = mode; *m; ++m) {
     if (*m != 't') host_mode.push_back(*m);
   }
-  return std::fopen(host->c_str(), host_mode.c_str());
+  return OpenRegularFile(*host, host_mode.c_str());
+}
+
+std::FILE* OpenRegularFile(const std::string& host_path, const char* mode) {
+  const std::string_view m(mode ? mode : "");
+  if (m != "r" && m != "w" && m != "a") {
+    errno = EINVAL;
+    return nullptr;
+  }
+  // Non-blocking, so that a FIFO neither holds the open nor takes a writer's bytes; the file is
+  // emptied by hand, after the check, since O_TRUNC would empty what is then refused.
+  int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  flags |= m == "r" ? O_RDONLY : m == "w" ? O_WRONLY | O_CREAT : O_WRONLY | O_CREAT | O_APPEND;
+  const int fd = ::open(host_path.c_str(), flags, 0666);
+  if (fd < 0) return nullptr;
+  struct stat status {};
+  int error = 0;
+  if (::fstat(fd, &status) != 0) {
+    error = errno;
+  } else if (!S_ISREG(status.st_mode)) {
+    error = EACCES;
+  } else if ((m == "w" && ::ftruncate(fd, 0) != 0) || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    error = errno;
+  }
+  std::FILE* file = error ? nullptr : ::fdopen(fd, mode);
+  if (!file) {
+    if (!error) error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return file;
 }
 
 DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer) {
   const std::string path = ToAnsi(CurrentDrives().TempFolder()).bytes();
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return 0;
+  }
   if (!lpBuffer || nBufferLength < path.size() + 1) return static_cast<DWORD>(path.size() + 1);
   std::memcpy(lpBuffer, path.c_str(), path.size() + 1);
   return static_cast<DWORD>(path.size());

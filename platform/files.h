@@ -23,11 +23,20 @@ bool DirectoryExists(const char* lpPathName);
 // ERROR_ACCESS_DENIED (a folder, no permission).
 BOOL DeleteFile(const char* lpFileName);
 
-// fopen of a program path; the text mode "t" is the default on the host and is dropped.
+// fopen of a program path ("r", "w" or "a"; the text mode "t" is the default on the host and is
+// dropped), opened as OpenRegularFile opens it.
 std::FILE* OpenFile(const char* lpFileName, const char* mode);
+
+// fopen ("r", "w" or "a") of a host path that never follows a link in the path's last part and
+// never waits: anything but a regular file (a link, a FIFO, a device, a folder) is refused and
+// left as it is, a file opened for writing is emptied only once it is known to be a regular
+// file. Nothing with errno set when refused: ELOOP for a link, EACCES for what is not a regular
+// file, else what the system said.
+std::FILE* OpenRegularFile(const std::string& host_path, const char* mode);
 
 // The temporary folder with its trailing separator: the length of the text without its
 // terminator, or, when the buffer is too small, the size the buffer needs (terminator included).
+// 0 with ERROR_PATH_NOT_FOUND when the backend has no temporary folder.
 DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer);
 
 }  // namespace platform

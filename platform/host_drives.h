@@ -23,7 +23,4 @@ constexpr const char* kDrivesFileName = "drives.txt";
 
 std::unique_ptr<Drives> MakeHostDrives(HostDriveSources sources);
 
-// TMPDIR when it is an absolute path, else /tmp; with a trailing "/".
-std::string HostTempFolder();
-
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/processes.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <variant>
@@ -81,11 +82,14 @@ UINT RunCmd(const std::string& text) {
       Console("The syntax of the command is incorrect.");
       return kStarted;
     }
+    // A link or a FIFO planted under the name is refused, never followed or waited on.
     const std::optional<std::string> host = HostPathOf(r.target);
-    std::FILE* file = host ? std::fopen(host->c_str(), r.handle == 0 ? "r" : r.append ? "a" : "w") : nullptr;
+    std::FILE* file = host ? OpenRegularFile(*host, r.handle == 0 ? "r" : r.append ? "a" : "w") : nullptr;
     if (!file) {
-      Console(r.handle == 0 ? "The system cannot find the file specified."
-                            : "The system cannot find the path specified.");
+      const bool missing = !host || errno == ENOENT || errno == ENOTDIR;
+      Console(!missing        ? "Access is denied."
+              : r.handle == 0 ? "The system cannot find the file specified."
+                              : "The system cannot find the path specified.");
       return kStarted;
     }
     auto opened = ProgramOutput::ToFile(file);

@@ -1,12 +1,12 @@
 #include "sim/sim_drives.h"
 
-#include "platform/host_drives.h"
+#include "platform/temp_folder.h"
 
 namespace sim {
 
 using platform::DWORD;
 
-SimDrives::SimDrives() : temp_folder_(platform::HostTempFolder()) { local_['C'] = {'C', platform::DRIVE_FIXED, ""}; }
+SimDrives::SimDrives() { local_['C'] = {'C', platform::DRIVE_FIXED, ""}; }
 
 void SimDrives::SetLocalDrive(char letter, platform::UINT type, std::string root) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -62,8 +62,12 @@ DWORD SimDrives::ReachShare(const std::string& remote_name) {
 std::optional<std::string> SimDrives::ShareFolder(const std::string&) { return std::nullopt; }
 
 std::string SimDrives::TempFolder() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return temp_folder_;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!temp_folder_.empty()) return temp_folder_;
+  }
+  // Made only when asked: a world whose test gives its own folder leaves nothing in the host's.
+  return platform::HostTempFolder();
 }
 
 DWORD SimDrives::Admit(platform::DriveCall call) { return faults_.Meet(call); }

@@ -21,6 +21,7 @@ class SimDrives final : public platform::Drives {
   // A local drive on the letter; `root` is the host folder of its files (empty: no medium).
   void SetLocalDrive(char letter, platform::UINT type, std::string root = {});
   void RemoveLocalDrive(char letter);
+  // The folder GetTempPathA reports; until one is set, the host's private temporary folder.
   void SetTempFolder(std::string folder);
   // 0 when the share exists, else the error a connection meets; without one every share exists.
   void SetShareResolver(std::function<platform::DWORD(const std::string& remote_name)> resolver);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/state_file.h"
+#include "platform/temp_folder.h"
 
 namespace platform {
 namespace {
@@ -176,13 +177,6 @@ class HostDrivesImpl final : public Drives {
 
 std::unique_ptr<Drives> MakeHostDrives(HostDriveSources sources) {
   return std::make_unique<HostDrivesImpl>(std::move(sources));
-}
-
-std::string HostTempFolder() {
-  const char* tmpdir = std::getenv("TMPDIR");
-  std::string folder = tmpdir && tmpdir[0] == '/' ? tmpdir : "/tmp";
-  if (folder.back() != '/') folder += "/";
-  return folder;
 }
 
 Drives& HostDrives() {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -159,6 +160,57 @@ TEST_F(ConnectionTestTest, TheFilesOfEarlierTestsDoNotCount) {
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "left from before");
   EXPECT_EQ(std::filesystem::file_size(gateway_file) > 0, true);
+}
+
+// Whatever sits under a log's name before its ping is deleted first, never followed or read: a
+// reply only counts when this ping wrote it. What cannot be deleted makes its target fail at
+// once, without a ping.
+TEST_F(ConnectionTestTest, APlantedLogNeverAnswersForItsTarget) {
+  const std::string victim = temp_.Write("victim.txt", "Reply from 192.168.1.1: bytes=32 time<1ms TTL=64\r\n");
+  const std::string log = temp_.File("pingGateway.txt");
+  enum class Planted { kLink, kFifo, kFolder };
+  const struct {
+    Planted planted;
+    bool gateway_answers;
+    int32_t result;
+    Targets pinged;
+  } cases[] = {
+      {Planted::kLink, false, 0, {kGateway}},
+      {Planted::kLink, true, 4, {kGateway, "8.8.8.8"}},
+      {Planted::kFifo, false, 0, {kGateway}},
+      {Planted::kFolder, true, 0, {}},  // cannot be deleted: the gateway fails unpinged
+  };
+  Answer("8.8.8.8");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.planted));
+    switch (c.planted) {
+      case Planted::kLink:
+        std::filesystem::create_symlink(victim, log);
+        break;
+      case Planted::kFifo:
+        ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+        break;
+      case Planted::kFolder:
+        std::filesystem::create_directories(std::filesystem::path(log) / "TTL=64");
+        break;
+    }
+    if (c.gateway_answers) Answer(kGateway);
+    const size_t before = world_.processes().Pings().size();
+    const uint64_t start = Now();
+    EXPECT_EQ(Run(kGateway, "..."), c.result);
+    const Targets all = Pinged();
+    EXPECT_EQ(Targets(all.begin() + before, all.end()), c.pinged);
+    if (c.pinged.empty()) {
+      EXPECT_EQ(Now() - start, 100u);
+    }
+    world_.processes().StopAnswering(Ipv4Of(kGateway));
+    platform::Sleep(20000);  // the last pings end
+    std::filesystem::remove_all(log);
+  }
+  std::ifstream in(victim);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "Reply from 192.168.1.1: bytes=32 time<1ms TTL=64\r\n");
 }
 
 TEST_F(ConnectionTestTest, OnlyTheUpperCaseMarkIsAReply) {

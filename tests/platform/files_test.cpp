@@ -1,7 +1,9 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -84,6 +86,45 @@ TEST_F(FilesTest, TempPathAndItsBufferRule) {
   ASSERT_NE(f, nullptr);
   std::fclose(f);
   EXPECT_EQ(OpenFile("F:\\out.txt", "rt"), nullptr);
+}
+
+TEST_F(FilesTest, OpenFileTakesOnlyARegularFileAndNeverWaits) {
+  const std::string victim = temp_.Write("victim.txt", "TTL=64");
+  std::filesystem::create_symlink(victim, temp_.File("pingLink.txt"));
+  ASSERT_EQ(::mkfifo(temp_.File("pingFifo.txt").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    const char* mode;
+    int error;
+  } cases[] = {
+      {temp_.File("pingLink.txt"), "rt", ELOOP},
+      {temp_.File("pingLink.txt"), "w", ELOOP},
+      {temp_.File("pingFifo.txt"), "rt", EACCES},
+      {temp_.File("pingFifo.txt"), "w", ENXIO},
+      {temp_.path().string(), "rt", EACCES},
+      {temp_.File("missing.txt"), "rt", ENOENT},
+      {victim, "r+", EINVAL},
+  };
+  for (const auto& c : cases) {
+    errno = 0;
+    EXPECT_EQ(OpenFile(c.path.c_str(), c.mode), nullptr) << c.path << " " << c.mode;
+    EXPECT_EQ(errno, c.error) << c.path << " " << c.mode;
+  }
+  // A regular file is emptied for writing, appended to, read.
+  std::FILE* f = OpenFile(victim.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("Reply", f);
+  std::fclose(f);
+  f = OpenFile(victim.c_str(), "a");
+  ASSERT_NE(f, nullptr);
+  std::fputs(" TTL=1", f);
+  std::fclose(f);
+  f = OpenFile(victim.c_str(), "rt");
+  ASSERT_NE(f, nullptr);
+  char text[32] = {};
+  ASSERT_NE(std::fgets(text, sizeof text, f), nullptr);
+  std::fclose(f);
+  EXPECT_STREQ(text, "Reply TTL=1");
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "platform/processes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -237,6 +240,45 @@ TEST_F(WinExecTest, CmdRedirectsThePingsOutputIntoTheFile) {
   const std::string again = "cmd /c ping -x >> \"" + file + "\"";
   EXPECT_GT(WinExec(again.c_str(), SW_HIDE), 31u);
   EXPECT_EQ(Read(file), "Reply from 192.168.1.1: bytes=32 time<1ms TTL=64\r\nBad option -x.\r\n");
+}
+
+// What another program left under the redirection's name: a link is not followed, a FIFO is
+// not waited on, and nothing but a regular file is written; the command then runs nothing.
+TEST_F(WinExecTest, ARedirectionWritesOnlyARegularFileAndNeverWaits) {
+  const std::string victim = temp_.Write("victim.txt", "the user's own file");
+  const std::string fifo = temp_.File("pingFifo.txt");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string read_fifo = temp_.File("inputFifo.txt");
+  ASSERT_EQ(::mkfifo(read_fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink(victim, temp_.File("pingLink.txt"));
+  std::filesystem::create_directories(temp_.path() / "pingFolder.txt");
+  // A FIFO with a reader would take the bytes if it were opened.
+  ASSERT_EQ(::mkfifo(temp_.File("pingReadFifo.txt").c_str(), 0600), 0);
+  const int listening = ::open(temp_.File("pingReadFifo.txt").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(listening, 0);
+  const struct {
+    std::string line;
+    const char* console;
+  } cases[] = {
+      {"cmd /c ping 10.0.0.1 > " + temp_.File("pingLink.txt"), "Access is denied.\n"},
+      {"cmd /c ping 10.0.0.1 >> " + temp_.File("pingLink.txt"), "Access is denied.\n"},
+      {"cmd /c ping 10.0.0.1 > " + fifo, "Access is denied.\n"},
+      {"cmd /c ping 10.0.0.1 > " + temp_.File("pingReadFifo.txt"), "Access is denied.\n"},
+      {"cmd /c ping 10.0.0.1 > " + temp_.File("pingFolder.txt"), "Access is denied.\n"},
+      {"cmd /c ping 10.0.0.1 < " + read_fifo, "Access is denied.\n"},
+  };
+  for (const auto& c : cases) {
+    processes_.started.clear();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(WinExec(c.line.c_str(), SW_HIDE), 33u) << c.line;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.console) << c.line;
+    EXPECT_TRUE(processes_.started.empty()) << c.line;
+  }
+  EXPECT_EQ(Read(victim), "the user's own file");
+  EXPECT_TRUE(std::filesystem::is_symlink(temp_.File("pingLink.txt")));
+  char byte;
+  EXPECT_EQ(::read(listening, &byte, 1), 0);  // nothing was written into the FIFO
+  ::close(listening);
 }
 
 TEST_F(WinExecTest, WhatTheEmulationDoesNotRun) {
