@@ -107,7 +107,8 @@ DWORD WNetEnumResourceA(HANDLE hEnum, DWORD* lpcCount, void* lpBuffer, DWORD* lp
 DWORD WNetCloseEnum(HANDLE hEnum);
 // Connects lpRemoteName ("\\server\share") to lpLocalName ("X:", or none for a deviceless
 // connection); CONNECT_UPDATE_PROFILE remembers it across restarts. Password and user name are
-// accepted and not kept.
+// accepted and not kept. A remote name with a control character is ERROR_INVALID_NAME, one of
+// another form ERROR_BAD_NET_NAME.
 DWORD WNetAddConnection2A(const NETRESOURCEA* lpNetResource, const char* lpPassword, const char* lpUserName,
                           DWORD dwFlags);
 // Disconnects a letter ("X:") or a deviceless connection (its remote name). No file is ever open

@@ -27,7 +27,7 @@ char DriveLetterOf(const std::string& name) {
 }
 
 bool IsUncName(const std::string& name) {
-  if (name.size() < 5 || name[0] != '\\' || name[1] != '\\') return false;
+  if (name.size() < 5 || name[0] != '\\' || name[1] != '\\' || HasControlCharacter(name)) return false;
   const size_t share = name.find('\\', 2);
   if (share == std::string::npos || share == 2) return false;
   return share + 1 < name.size() && name[share + 1] != '\\';

@@ -53,7 +53,8 @@ class ConnectionTable {
 std::string DriveName(char letter);
 // The letter of a drive name ("x:" or "X:"), upper case; 0 when the text is not one.
 char DriveLetterOf(const std::string& name);
-// "\\server\share" with an optional path below the share: the form of a remote name.
+// "\\server\share" with an optional path below the share, without control characters: the
+// form of a remote name.
 bool IsUncName(const std::string& name);
 // Remote names compare without regard to letter case, as the network does.
 bool SameRemoteName(const std::string& a, const std::string& b);

@@ -1,9 +1,16 @@
 #include "platform/state_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -12,49 +19,201 @@
 #include "platform/unicode.h"
 
 namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMaxLinks = 40;  // what the system follows before it gives up (ELOOP)
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// The file a write to `path` must replace: a link is followed to its target, so that the link
+// stays a link. Nothing when the links go round.
+std::optional<fs::path> WriteTarget(const fs::path& path) {
+  fs::path target = path;
+  std::error_code error;
+  for (int hops = 0; hops < kMaxLinks; ++hops) {
+    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+    const fs::path next = fs::read_symlink(target, error);
+    if (error) return std::nullopt;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return std::nullopt;
+}
+
+// Replaces the file at once: the bytes go to a new file beside it, which is renamed over it. The
+// file keeps its permissions; a new one is the user's alone.
+std::string ReplaceFile(const std::string& path, std::string_view bytes) {
+  std::error_code error;
+  const fs::path given(path);
+  if (given.has_parent_path() && fs::create_directories(given.parent_path(), error)) {
+    fs::permissions(given.parent_path(), fs::perms::owner_all, error);
+  }
+  if (error) return "cannot make its folder: " + error.message();
+  const std::optional<fs::path> target = WriteTarget(given);
+  if (!target) return "its links go round";
+  std::string temporary = target->string() + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return std::strerror(errno);
+  struct stat old {};
+  bool done = (::stat(target->c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, bytes) &&
+              ::fsync(fd) == 0;
+  std::string why = done ? std::string() : std::strerror(errno);
+  if (::close(fd) != 0 && done) {
+    done = false;
+    why = std::strerror(errno);
+  }
+  if (done && ::rename(temporary.c_str(), target->c_str()) != 0) {
+    done = false;
+    why = std::strerror(errno);
+  }
+  if (!done) ::unlink(temporary.c_str());
+  return why;
+}
+
+}  // namespace
 
 std::string StateFilePath(const std::string& folder, const char* name) {
   const std::string base = folder.empty() ? StateFolderPath() : folder;
   return base.empty() ? std::string{} : base + "/" + name;
 }
 
-std::optional<std::vector<std::string>> ReadStateLines(const std::string& path) {
-  const auto text = ReadTextFile(path);
-  if (!text) return std::nullopt;
-  const std::string utf8 = Utf16ToUtf8(*text);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < utf8.size()) {
-    size_t end = utf8.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = utf8.size();
-    lines.push_back(utf8.substr(start, end - start));
-    if (end + 1 < utf8.size() && utf8[end] == '\r' && utf8[end + 1] == '\n') ++end;
-    start = end + 1;
+StateDocument StateDocument::Read(const std::string& path) {
+  StateDocument document;
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return document;
+  document.exists_ = true;
+  std::string_view rest(*bytes);
+  if (rest.starts_with("\xFF\xFE")) {
+    document.encoding_ = Encoding::kUtf16Le;
+  } else if (rest.starts_with("\xFE\xFF")) {
+    document.encoding_ = Encoding::kUtf16Be;
   }
-  return lines;
+  const size_t prefix = document.encoding_ != Encoding::kUtf8 ? 2 : rest.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  document.prefix_ = rest.substr(0, prefix);
+  rest.remove_prefix(prefix);
+
+  // Lines end with CR LF, LF or CR, counted in units of the encoding.
+  const size_t unit = document.encoding_ == Encoding::kUtf8 ? 1 : 2;
+  auto at = [&](size_t i) -> unsigned {
+    if (unit == 1) return static_cast<unsigned char>(rest[i]);
+    const auto a = static_cast<unsigned char>(rest[i]), b = static_cast<unsigned char>(rest[i + 1]);
+    return document.encoding_ == Encoding::kUtf16Le ? a | (b << 8) : (a << 8) | b;
+  };
+  size_t start = 0;
+  while (start < rest.size()) {
+    size_t end = start;
+    while (end + unit <= rest.size() && at(end) != '\r' && at(end) != '\n') end += unit;
+    if (end + unit > rest.size()) end = rest.size();
+    size_t next = end;
+    if (next < rest.size()) {
+      next += unit;
+      if (at(end) == '\r' && next + unit <= rest.size() && at(next) == '\n') next += unit;
+    }
+    RawLine line{std::string(rest.substr(start, end - start)), std::string(rest.substr(end, next - end)), {}};
+    line.text =
+        unit == 1 ? Utf16ToUtf8(Utf8ToUtf16(line.content)) : Utf16ToUtf8(DecodeText(document.prefix_ + line.content));
+    document.lines_.push_back(std::move(line));
+    start = next;
+  }
+  return document;
 }
 
-bool WriteStateFile(const std::string& path, const std::string& text) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path target(path);
-  if (target.has_parent_path() && fs::create_directories(target.parent_path(), error)) {
-    fs::permissions(target.parent_path(), fs::perms::owner_all, error);
+void StateDocument::Group(size_t n, const std::string& group) {
+  size_t& end = group_end_[group];
+  end = std::max(end, n);
+}
+
+void StateDocument::Entry(size_t n, const std::string& group, const std::string& key) {
+  Group(n, group);
+  entry_line_[{group, key}] = n;
+}
+
+std::string StateDocument::Encode(std::string_view utf8) const {
+  if (encoding_ == Encoding::kUtf8) return std::string(utf8);
+  std::string bytes;
+  for (const char16_t unit : Utf8ToUtf16(utf8)) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += encoding_ == Encoding::kUtf16Le ? std::string{low, high} : std::string{high, low};
   }
-  if (error) return false;
-  const fs::path temporary = target.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      fs::remove(temporary, error);
-      return false;
+  return bytes;
+}
+
+bool StateDocument::Save(std::string_view service, const std::string& path, const std::vector<StateEntry>& before,
+                         const std::vector<StateEntry>& after, const StateLayout& layout) const {
+  auto fail = [&](const std::string& why) {
+    std::fprintf(stderr, "%.*s: cannot write %s: %s\n", static_cast<int>(service.size()), service.data(), path.c_str(),
+                 why.c_str());
+    return false;
+  };
+  using Key = std::pair<std::string, std::string>;
+  std::map<Key, std::string> old;
+  if (exists_) {
+    for (const StateEntry& e : before) old[{e.group, e.key}] = e.line;
+  }
+  std::vector<std::optional<std::string>> replaced(lines_.size());
+  std::vector<bool> removed(lines_.size());
+  std::vector<std::vector<std::string>> inserted(lines_.size());
+  std::vector<std::string> appended;
+  std::set<std::string> opened;
+  std::set<Key> kept;
+  for (const StateEntry& e : after) {
+    if (HasControlCharacter(e.line)) return fail("a field holds a control character");
+    const Key key{e.group, e.key};
+    kept.insert(key);
+    const auto was = old.find(key);
+    if (was != old.end() && was->second == e.line) continue;
+    if (const auto line = entry_line_.find(key); exists_ && line != entry_line_.end()) {
+      replaced[line->second] = e.line;
+    } else if (const auto group = group_end_.find(e.group); exists_ && group != group_end_.end()) {
+      inserted[group->second].push_back(e.line);
+    } else {
+      if (opened.insert(e.group).second && layout.opening) {
+        for (const std::string& opening : layout.opening(e.group)) appended.push_back(opening);
+      }
+      appended.push_back(e.line);
     }
   }
-  fs::rename(temporary, target, error);
-  if (error) fs::remove(temporary, error);
-  return !error;
+  for (const auto& [key, line] : entry_line_) {
+    if (exists_ && old.count(key) && !kept.count(key)) removed[line] = true;
+  }
+
+  // The file's own line end for new lines, its first; "\n" for a file that has none.
+  const std::string newline = [&] {
+    for (const RawLine& line : lines_) {
+      if (!line.end.empty()) return line.end;
+    }
+    return Encode("\n");
+  }();
+  std::vector<std::pair<std::string, std::string>> out;
+  if (!exists_) {
+    for (size_t start = 0; start < layout.header.size();) {
+      const size_t end = layout.header.find('\n', start);
+      out.emplace_back(Encode(layout.header.substr(start, end - start)), newline);
+      start = end == std::string::npos ? layout.header.size() : end + 1;
+    }
+  }
+  for (size_t n = 0; n < lines_.size(); ++n) {
+    if (!removed[n]) out.emplace_back(replaced[n] ? Encode(*replaced[n]) : lines_[n].content, lines_[n].end);
+    for (const std::string& line : inserted[n]) out.emplace_back(Encode(line), newline);
+  }
+  for (const std::string& line : appended) out.emplace_back(Encode(line), newline);
+  std::string bytes = prefix_;
+  for (size_t i = 0; i < out.size(); ++i) {
+    bytes += out[i].first;
+    // Only the file's last line may go without a line end.
+    bytes += out[i].second.empty() && i + 1 < out.size() ? newline : out[i].second;
+  }
+  const std::string why = ReplaceFile(path, bytes);
+  return why.empty() || fail(why);
 }
 
 void ReportSkippedLine(std::string_view service, const std::string& file, size_t line, std::string_view text,

@@ -1,25 +1,87 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The files in which the emulated services (drives, services, firewall) keep what the real system
-// would remember: readable UTF-8 text that a user may edit, one record a line.
+// would remember: readable text that a user may edit, one record a line. A save changes only the
+// lines of the records that changed; everything else the user wrote stays as it was.
 namespace platform {
 
 // The path of a state file in `folder`, or in the user's state folder when `folder` is empty;
 // empty when there is no home for it.
 std::string StateFilePath(const std::string& folder, const char* name);
 
-// The lines of a state file, without their line ends. Nothing when it is missing or unreadable.
-std::optional<std::vector<std::string>> ReadStateLines(const std::string& path);
+// One record of a state file as its service writes it: the line, the group it belongs to (a
+// section; empty for a file without sections) and its key within the group.
+struct StateEntry {
+  std::string group;
+  std::string key;
+  std::string line;
+  friend bool operator==(const StateEntry&, const StateEntry&) = default;
+};
 
-// Writes the whole file at once (a temporary file renamed over it), so that a reader never sees
-// half of it; the folder is created for the user alone when it is missing. False on failure.
-bool WriteStateFile(const std::string& path, const std::string& text);
+// How a service lays out what a save adds: the comment that opens a new file, and the lines
+// that open a group the file does not have yet (a section heading).
+struct StateLayout {
+  std::string header;  // whole lines, each ending in "\n"
+  std::function<std::vector<std::string>(const std::string& group)> opening;
+};
+
+// A state file as it was read: its lines as bytes with their own line ends, in the file's
+// encoding (UTF-8, or UTF-16 after its byte-order mark), and what its service found in them.
+class StateDocument {
+ public:
+  // The file at `path`; one that is missing or cannot be read is an empty document that does not
+  // exist().
+  static StateDocument Read(const std::string& path);
+
+  bool exists() const { return exists_; }
+  size_t size() const { return lines_.size(); }
+  // Line n as UTF-8 text without its line end; bytes that are not text read as U+FFFD.
+  const std::string& Line(size_t n) const { return lines_[n].text; }
+
+  // What the service found while it read the lines: line n belongs to `group` (entries new to
+  // the group go after its last line), or holds the record `key` of `group` (when a key is told
+  // for several lines, the last one told counts).
+  void Group(size_t n, const std::string& group);
+  void Entry(size_t n, const std::string& group, const std::string& key);
+
+  // Writes the file with the records `after` where it held `before` (what the service read from
+  // it): a record whose line says the same keeps its line byte for byte, a changed one gets its
+  // new line in the place of the old, a new one goes after the last line of its group (or, with
+  // the group's opening, at the end), and the line of one that is gone is removed. Every other
+  // line stays as it was, in its place. A file that did not exist is written whole, after the
+  // layout's header. The file is replaced at once (a temporary file renamed over it), a link is
+  // written through to its target, and the folder is made for the user alone when it is missing.
+  // A line that would hold a control character (which could break the line in two) is never
+  // written: the save is refused. False on failure, with a line on the standard error naming
+  // `service`, the file and why.
+  bool Save(std::string_view service, const std::string& path, const std::vector<StateEntry>& before,
+            const std::vector<StateEntry>& after, const StateLayout& layout) const;
+
+ private:
+  enum class Encoding { kUtf8, kUtf16Le, kUtf16Be };
+  struct RawLine {
+    std::string content;  // bytes in the file's encoding
+    std::string end;      // the line end's bytes; empty for a last line without one
+    std::string text;     // UTF-8
+  };
+
+  std::string Encode(std::string_view utf8) const;
+
+  bool exists_ = false;
+  Encoding encoding_ = Encoding::kUtf8;
+  std::string prefix_;  // the byte-order mark
+  std::vector<RawLine> lines_;
+  std::map<std::string, size_t> group_end_;
+  std::map<std::pair<std::string, std::string>, size_t> entry_line_;
+};
 
 // Reports a line of a state file that the service cannot read, on the standard error, once per
 // file, line and text: "<service>: <file>:<line>: <reason>; line skipped".

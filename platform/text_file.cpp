@@ -1,8 +1,10 @@
 #include "platform/text_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string_view>
 
 #include "platform/unicode.h"
@@ -32,15 +34,39 @@ std::u16string DecodeText(std::string_view bytes) {
   return Utf8ToUtf16(bytes);
 }
 
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> bytes;
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+    bytes.emplace();
+    // The size is a hint only: the file may change while it is read.
+    size_t size = static_cast<size_t>(status.st_size);
+    bytes->resize(size + 1);
+    size_t used = 0;
+    for (;;) {
+      if (used == bytes->size()) bytes->resize(bytes->size() * 2);
+      const ssize_t n = ::read(fd, bytes->data() + used, bytes->size() - used);
+      if (n > 0) {
+        used += static_cast<size_t>(n);
+      } else if (n == 0) {
+        break;
+      } else if (errno != EINTR) {
+        bytes.reset();
+        break;
+      }
+    }
+    if (bytes) bytes->resize(used);
+  }
+  ::close(fd);
+  return bytes;
+}
+
 std::optional<std::u16string> ReadTextFile(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return DecodeText(bytes.view());
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return DecodeText(*bytes);
 }
 
 }  // namespace platform

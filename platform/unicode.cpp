@@ -63,4 +63,11 @@ bool NamesEqual(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+bool HasControlCharacter(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
 }  // namespace platform

@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <sstream>
 
 #include "platform/state_file.h"
 #include "platform/temp_folder.h"
+#include "platform/unicode.h"
 
 namespace platform {
 namespace {
@@ -61,12 +63,24 @@ class HostDrivesImpl final : public Drives {
 
   DWORD WithConnections(const std::function<DWORD(ConnectionTable&)>& use) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    bool restarted = false;
-    bool existed = false;
-    ConnectionTable table = Load(restarted, existed);
+    const std::string file = File();
+    StateDocument document = file.empty() ? StateDocument() : StateDocument::Read(file);
+    std::optional<std::string> boot;
+    const ConnectionTable written = Load(file, document, boot);
+    ConnectionTable table = written;
+    const std::string boot_id = BootId();
+    if (boot != boot_id) table.Restart();
     const ConnectionTable before = table;
     const DWORD result = use(table);
-    if (table != before || (restarted && existed)) Save(table);
+    // A new boot is written down only in a file there is; a missing one appears with the first
+    // connection.
+    const std::vector<StateEntry> old_entries = EntriesOf(boot, written);
+    const std::vector<StateEntry> new_entries = EntriesOf(boot_id, table);
+    if (file.empty() || (document.exists() ? new_entries == old_entries : table == before)) return result;
+    // A change that cannot be kept did not happen: the next call reads the file again.
+    if (!document.Save(kService, file, old_entries, new_entries, {kHeader, nullptr})) {
+      return result == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : result;
+    }
     return result;
   }
 
@@ -112,23 +126,21 @@ class HostDrivesImpl final : public Drives {
     return std::string(TrimBlanks(id));
   }
 
-  ConnectionTable Load(bool& restarted, bool& existed) {
-    const std::string file = File();
-    const auto lines = file.empty() ? std::nullopt : ReadStateLines(file);
-    existed = lines.has_value();
+  ConnectionTable Load(const std::string& file, StateDocument& document, std::optional<std::string>& boot) {
     std::vector<NetworkConnection> session, profile;
-    std::optional<std::string> boot;
+    std::set<std::pair<std::string, std::string>> seen;
     const std::vector<LocalDrive> local = LocalDrives();
-    for (size_t n = 0; lines && n < lines->size(); ++n) {
-      const std::string& line = (*lines)[n];
+    for (size_t n = 0; n < document.size(); ++n) {
+      const std::string& line = document.Line(n);
       if (IsStateComment(line)) continue;
       auto fail = [&](std::string_view reason) { ReportSkippedLine(kService, file, n + 1, line, reason); };
       const std::string_view text = TrimBlanks(line);
       const size_t space = text.find_first_of(" \t");
-      const std::string_view word = text.substr(0, space);
+      const std::string word(text.substr(0, space));
       const std::string_view rest = space == std::string_view::npos ? "" : TrimBlanks(text.substr(space));
       if (word == "session") {
         boot = std::string(rest);
+        document.Entry(n, "session", "");
         continue;
       }
       if (word != "connected" && word != "remembered") {
@@ -139,6 +151,7 @@ class HostDrivesImpl final : public Drives {
       const std::string device(rest.substr(0, gap));
       const std::string remote(gap == std::string_view::npos ? "" : TrimBlanks(rest.substr(gap)));
       const char letter = DriveLetterOf(device);
+      const NetworkConnection connection{DriveName(letter), remote};
       if (!IsUncName(remote)) {
         fail("the share is not a \\\\server\\share name");
       } else if (letter == 0 && (device != "-" || word == "remembered")) {
@@ -146,27 +159,35 @@ class HostDrivesImpl final : public Drives {
       } else if (letter != 0 &&
                  std::any_of(local.begin(), local.end(), [&](const LocalDrive& d) { return d.letter == letter; })) {
         fail("the letter belongs to a drive of this PC");
+      } else if (!seen.emplace(word, KeyOf(connection)).second) {
+        fail("an earlier line has this connection");
       } else {
-        (word == "connected" ? session : profile).push_back({DriveName(letter), remote});
+        (word == "connected" ? session : profile).push_back(connection);
+        document.Entry(n, word, KeyOf(connection));
       }
     }
-    ConnectionTable table(std::move(session), std::move(profile));
-    restarted = boot != BootId();
-    if (restarted) table.Restart();
-    return table;
+    return ConnectionTable(std::move(session), std::move(profile));
   }
 
-  void Save(const ConnectionTable& table) {
-    const std::string file = File();
-    if (file.empty()) return;
-    std::string text = kHeader;
-    text += "session " + BootId() + "\n";
+  // A connection's record key: its letter, or for a deviceless one the share as the network
+  // compares it.
+  static std::string KeyOf(const NetworkConnection& c) {
+    if (!c.local_name.empty()) return c.local_name;
+    return "-" + Utf16ToUtf8(UpcaseName(Utf8ToUtf16(c.remote_name)));
+  }
+
+  static std::vector<StateEntry> EntriesOf(const std::optional<std::string>& boot, const ConnectionTable& table) {
+    std::vector<StateEntry> entries;
+    if (boot) entries.push_back({"session", "", "session " + *boot});
     for (const NetworkConnection& c : table.session()) {
-      text += "connected " + (c.local_name.empty() ? std::string("-") : c.local_name) + " " + c.remote_name + "\n";
+      entries.push_back(
+          {"connected", KeyOf(c),
+           "connected " + (c.local_name.empty() ? std::string("-") : c.local_name) + " " + c.remote_name});
     }
-    for (const NetworkConnection& c : table.profile())
-      text += "remembered " + c.local_name + " " + c.remote_name + "\n";
-    if (!WriteStateFile(file, text)) std::fprintf(stderr, "drives: cannot write %s\n", file.c_str());
+    for (const NetworkConnection& c : table.profile()) {
+      entries.push_back({"remembered", KeyOf(c), "remembered " + c.local_name + " " + c.remote_name});
+    }
+    return entries;
   }
 
   const HostDriveSources s_;

@@ -14,6 +14,8 @@ constexpr const char* kHeader =
     "# Firewall is on or off, Exceptions allowed or not allowed. Each [Application] is a program the\n"
     "# firewall lets through: Name, Path (its executable) and Enabled (yes or no).\n";
 
+constexpr const char* kFirewallGroup = "Firewall";
+
 bool NameIs(std::string_view a, std::u16string_view b) { return NamesEqual(Utf8ToUtf16(a), b); }
 
 class HostFirewallImpl final : public Firewall {
@@ -36,13 +38,18 @@ class HostFirewallImpl final : public Firewall {
   HRESULT ReadProfile(FirewallProfileState* profile) override {
     if (!profile) return E_POINTER;
     std::lock_guard<std::mutex> lock(mutex_);
-    *profile = Load();
+    StateDocument document = Read();
+    *profile = Load(document);
     return S_OK;
   }
 
   HRESULT Authorize(const FirewallApplication& app) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    FirewallProfileState profile = Load();
+    const std::string file = File();
+    if (file.empty()) return E_ACCESSDENIED;
+    StateDocument document = Read();
+    const FirewallProfileState before = Load(document);
+    FirewallProfileState profile = before;
     bool replaced = false;
     for (FirewallApplication& entry : profile.applications) {
       if (entry.image_path == app.image_path) {
@@ -51,40 +58,82 @@ class HostFirewallImpl final : public Firewall {
       }
     }
     if (!replaced) profile.applications.push_back(app);
-    return Save(profile) ? S_OK : E_ACCESSDENIED;
+    if (profile == before) return S_OK;
+    const bool saved = document.Save(kService, file, EntriesOf(before), EntriesOf(profile), {kHeader, &Opening});
+    return saved ? S_OK : E_ACCESSDENIED;
   }
 
  private:
   std::string File() const { return StateFilePath(folder_, kFirewallFileName); }
+  StateDocument Read() const {
+    const std::string file = File();
+    return file.empty() ? StateDocument() : StateDocument::Read(file);
+  }
 
-  FirewallProfileState Load() {
+  static std::string ApplicationGroup(size_t index) { return "Application " + std::to_string(index); }
+
+  static std::vector<std::string> Opening(const std::string& group) {
+    if (group == kFirewallGroup) return {"[Firewall]"};
+    return {"", "[Application]"};
+  }
+
+  static std::vector<StateEntry> EntriesOf(const FirewallProfileState& profile) {
+    std::vector<StateEntry> entries = {
+        {kFirewallGroup, "Firewall", std::string("Firewall=") + (profile.firewall_enabled ? "on" : "off")},
+        {kFirewallGroup, "Exceptions",
+         std::string("Exceptions=") + (profile.exceptions_not_allowed ? "not allowed" : "allowed")},
+    };
+    for (size_t i = 0; i < profile.applications.size(); ++i) {
+      const FirewallApplication& app = profile.applications[i];
+      const std::string group = ApplicationGroup(i);
+      entries.push_back({group, "Name", "Name=" + Utf16ToUtf8(app.name)});
+      entries.push_back({group, "Path", "Path=" + Utf16ToUtf8(app.image_path)});
+      entries.push_back({group, "Enabled", std::string("Enabled=") + (app.enabled ? "yes" : "no")});
+    }
+    return entries;
+  }
+
+  FirewallProfileState Load(StateDocument& document) {
     FirewallProfileState profile;
     const std::string file = File();
-    const auto lines = file.empty() ? std::nullopt : ReadStateLines(file);
     enum class Section { kNone, kFirewall, kApplication } section = Section::kNone;
+    // The lines of an [Application] section count only once it is known to name a program.
+    std::vector<std::pair<size_t, std::string>> section_lines;
     auto finish = [&](size_t line) {
       if (section != Section::kApplication) return;
       FirewallApplication& app = profile.applications.back();
       if (app.image_path.empty() || app.name.empty()) {
         ReportSkippedLine(kService, file, line, "[Application]", "an application needs a Name and a Path");
         profile.applications.pop_back();
+        return;
+      }
+      const std::string group = ApplicationGroup(profile.applications.size() - 1);
+      for (const auto& [n, key] : section_lines) {
+        if (key.empty()) {
+          document.Group(n, group);
+        } else {
+          document.Entry(n, group, key);
+        }
       }
     };
     size_t section_line = 0;
-    for (size_t n = 0; lines && n < lines->size(); ++n) {
-      const std::string& line = (*lines)[n];
+    for (size_t n = 0; n < document.size(); ++n) {
+      const std::string& line = document.Line(n);
       if (IsStateComment(line)) continue;
       auto fail = [&](std::string_view reason) { ReportSkippedLine(kService, file, n + 1, line, reason); };
       const std::string_view text = TrimBlanks(line);
       if (text.front() == '[' && text.back() == ']') {
         finish(section_line);
         section_line = n + 1;
+        section_lines.clear();
         const std::string_view name = TrimBlanks(text.substr(1, text.size() - 2));
         if (NameIs(name, u"Firewall")) {
           section = Section::kFirewall;
+          document.Group(n, kFirewallGroup);
         } else if (NameIs(name, u"Application")) {
           section = Section::kApplication;
           profile.applications.push_back({u"", u"", true});
+          section_lines.emplace_back(n, "");
         } else {
           section = Section::kNone;
           fail("not a [Firewall] or [Application] section");
@@ -99,39 +148,39 @@ class HostFirewallImpl final : public Firewall {
       const std::string_view key = TrimBlanks(text.substr(0, equals));
       const std::string value(TrimBlanks(text.substr(equals + 1)));
       const std::u16string wide = Utf8ToUtf16(value);
+      // Which record the line holds; an unknown key still belongs to its section.
+      std::string record;
       if (section == Section::kFirewall && NameIs(key, u"Firewall") &&
           (NameIs(value, u"on") || NameIs(value, u"off"))) {
         profile.firewall_enabled = NameIs(value, u"on");
+        record = "Firewall";
       } else if (section == Section::kFirewall && NameIs(key, u"Exceptions") &&
                  (NameIs(value, u"allowed") || NameIs(value, u"not allowed"))) {
         profile.exceptions_not_allowed = NameIs(value, u"not allowed");
+        record = "Exceptions";
       } else if (section == Section::kApplication && NameIs(key, u"Name")) {
         profile.applications.back().name = wide;
+        record = "Name";
       } else if (section == Section::kApplication && NameIs(key, u"Path")) {
         profile.applications.back().image_path = wide;
+        record = "Path";
       } else if (section == Section::kApplication && NameIs(key, u"Enabled") &&
                  (NameIs(value, u"yes") || NameIs(value, u"no"))) {
         profile.applications.back().enabled = NameIs(value, u"yes");
+        record = "Enabled";
       } else {
         fail("not a known key with a known value");
+      }
+      if (section == Section::kApplication) {
+        section_lines.emplace_back(n, record);
+      } else if (record.empty()) {
+        document.Group(n, kFirewallGroup);
+      } else {
+        document.Entry(n, kFirewallGroup, record);
       }
     }
     finish(section_line);
     return profile;
-  }
-
-  bool Save(const FirewallProfileState& profile) {
-    const std::string file = File();
-    if (file.empty()) return false;
-    std::string text = kHeader;
-    text += "[Firewall]\n";
-    text += std::string("Firewall=") + (profile.firewall_enabled ? "on" : "off") + "\n";
-    text += std::string("Exceptions=") + (profile.exceptions_not_allowed ? "not allowed" : "allowed") + "\n";
-    for (const FirewallApplication& app : profile.applications) {
-      text += "\n[Application]\nName=" + Utf16ToUtf8(app.name) + "\nPath=" + Utf16ToUtf8(app.image_path) +
-              "\nEnabled=" + (app.enabled ? "yes" : "no") + "\n";
-    }
-    return WriteStateFile(file, text);
   }
 
   const std::string folder_;

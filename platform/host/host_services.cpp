@@ -1,6 +1,5 @@
 #include "platform/host_services.h"
 
-#include <cstdio>
 #include <mutex>
 
 #include "platform/state_file.h"
@@ -14,28 +13,43 @@ constexpr const char* kHeader =
     "# Services of this PC as the Orvo NAS Setup Wizard emulates them: \"<name> <state>\", the state one of\n"
     "# stopped, running, paused, start-pending, stop-pending, continue-pending, pause-pending.\n";
 
+// A service's line, and its record key: the name as the system compares it.
+StateEntry EntryOf(const ServiceRecord& s) {
+  return {"", Utf16ToUtf8(UpcaseName(Utf8ToUtf16(s.name))), s.name + " " + ServiceStateWord(s.state)};
+}
+
+std::vector<StateEntry> EntriesOf(const std::vector<ServiceRecord>& services) {
+  std::vector<StateEntry> entries;
+  for (const ServiceRecord& s : services) entries.push_back(EntryOf(s));
+  return entries;
+}
+
 class HostServiceManagerImpl final : public ServiceManager {
  public:
   explicit HostServiceManagerImpl(std::string state_folder) : folder_(std::move(state_folder)) {}
 
   DWORD WithServices(const std::function<DWORD(std::vector<ServiceRecord>&)>& use) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<ServiceRecord> services = Load();
+    const std::string file = File();
+    StateDocument document = file.empty() ? StateDocument() : StateDocument::Read(file);
+    std::vector<ServiceRecord> services = Load(file, document);
     const std::vector<ServiceRecord> before = services;
     const DWORD result = use(services);
-    if (services != before) Save(services);
+    if (services == before || file.empty()) return result;
+    // A change that cannot be kept did not happen: the next call reads the file again.
+    if (!document.Save(kService, file, EntriesOf(before), EntriesOf(services), {kHeader, nullptr})) {
+      return result == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : result;
+    }
     return result;
   }
 
  private:
   std::string File() const { return StateFilePath(folder_, kServicesFileName); }
 
-  std::vector<ServiceRecord> Load() {
+  std::vector<ServiceRecord> Load(const std::string& file, StateDocument& document) {
     std::vector<ServiceRecord> services = DefaultServices();
-    const std::string file = File();
-    const auto lines = file.empty() ? std::nullopt : ReadStateLines(file);
-    for (size_t n = 0; lines && n < lines->size(); ++n) {
-      const std::string& line = (*lines)[n];
+    for (size_t n = 0; n < document.size(); ++n) {
+      const std::string& line = document.Line(n);
       if (IsStateComment(line)) continue;
       const std::string_view text = TrimBlanks(line);
       const size_t gap = text.find_last_of(" \t");
@@ -53,17 +67,11 @@ class HostServiceManagerImpl final : public ServiceManager {
         known->state = state;
       } else {
         services.push_back({name, state});
+        known = &services.back();
       }
+      document.Entry(n, "", EntryOf(*known).key);
     }
     return services;
-  }
-
-  void Save(const std::vector<ServiceRecord>& services) {
-    const std::string file = File();
-    if (file.empty()) return;
-    std::string text = kHeader;
-    for (const ServiceRecord& s : services) text += s.name + " " + ServiceStateWord(s.state) + "\n";
-    if (!WriteStateFile(file, text)) std::fprintf(stderr, "services: cannot write %s\n", file.c_str());
   }
 
   const std::string folder_;

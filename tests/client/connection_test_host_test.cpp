@@ -43,8 +43,34 @@ class TwoUsersTest : public ::testing::Test {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
   }
 
-  // Something of the other user's in the shared folder.
-  void Plant(const fs::path& path) { ::lchown(path.c_str(), kOtherUser, kOtherUser); }
+  enum class Planted { kNothing, kFile, kLink, kFifo, kForeignFolder };
+  // Something of the other user's under the name of the wizard's gateway log, and where it is;
+  // the foreign folder takes the name of the wizard user's own folder and holds a log.
+  fs::path Plant(Planted planted) {
+    fs::path path = Shared("pingGateway.txt");
+    switch (planted) {
+      case Planted::kNothing:
+        return path;
+      case Planted::kFile:
+        std::ofstream(path) << kReply;
+        break;
+      case Planted::kLink:
+        fs::create_symlink(victim_, path);
+        break;
+      case Planted::kFifo:
+        EXPECT_EQ(::mkfifo(path.c_str(), 0666), 0);
+        break;
+      case Planted::kForeignFolder:
+        fs::create_directories(UsualFolder());
+        fs::permissions(UsualFolder(), fs::perms::all);
+        ::lchown(UsualFolder().c_str(), kOtherUser, kOtherUser);
+        path = UsualFolder() / "pingGateway.txt";
+        std::ofstream(path) << kReply;
+        break;
+    }
+    ::lchown(path.c_str(), kOtherUser, kOtherUser);
+    return path;
+  }
   fs::path Shared(const std::string& name) const { return shared_.path() / name; }
   fs::path UsualFolder() const { return Shared("orvo-nas-setup-wizard-" + std::to_string(kWizardUser)); }
 
@@ -81,7 +107,6 @@ class TwoUsersTest : public ::testing::Test {
 };
 
 TEST_F(TwoUsersTest, WhatTheOtherUserPlantsNeverDecidesTheTest) {
-  enum class Planted { kNothing, kFile, kLink, kFifo, kForeignFolder };
   const struct {
     const char* name;
     Planted planted;
@@ -99,29 +124,7 @@ TEST_F(TwoUsersTest, WhatTheOtherUserPlantsNeverDecidesTheTest) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    fs::path planted = Shared("pingGateway.txt");
-    switch (c.planted) {
-      case Planted::kNothing:
-        break;
-      case Planted::kFile:
-        std::ofstream(planted) << kReply;
-        break;
-      case Planted::kLink:
-        fs::create_symlink(victim_, planted);
-        break;
-      case Planted::kFifo:
-        ASSERT_EQ(::mkfifo(planted.c_str(), 0666), 0);
-        break;
-      case Planted::kForeignFolder:
-        fs::create_directories(UsualFolder());
-        fs::permissions(UsualFolder(), fs::perms::all);
-        Plant(UsualFolder());
-        planted = UsualFolder() / "pingGateway.txt";
-        std::ofstream(planted) << kReply;
-        break;
-    }
-    if (c.planted != Planted::kNothing) Plant(planted);
-
+    const fs::path planted = Plant(c.planted);
     const Outcome outcome = RunWizard(c.answering);
     EXPECT_EQ(outcome.result, c.result);
     // The logs go to a folder of the wizard user's alone, beside what the other user made.
@@ -150,22 +153,9 @@ TEST_F(TwoUsersTest, WhatTheOtherUserPlantsNeverDecidesTheTest) {
 // Given the shared folder itself, as the platform's own temporary folder once was: what the
 // wizard cannot delete there makes its target fail at once, unpinged, never pass.
 TEST_F(TwoUsersTest, ALogThatCannotBeDeletedFailsItsTarget) {
-  const fs::path planted = Shared("pingGateway.txt");
-  enum class Planted { kFile, kLink, kFifo };
   for (const Planted kind : {Planted::kFile, Planted::kLink, Planted::kFifo}) {
     SCOPED_TRACE(static_cast<int>(kind));
-    switch (kind) {
-      case Planted::kFile:
-        std::ofstream(planted) << kReply;
-        break;
-      case Planted::kLink:
-        fs::create_symlink(victim_, planted);
-        break;
-      case Planted::kFifo:
-        ASSERT_EQ(::mkfifo(planted.c_str(), 0666), 0);
-        break;
-    }
-    Plant(planted);
+    const fs::path planted = Plant(kind);
     const Outcome outcome = RunWizard({"answer=8.8.8.8", "temp=" + shared_.path().string()});
     EXPECT_EQ(outcome.result, "result 0 pings 0");
     EXPECT_TRUE(fs::exists(fs::symlink_status(planted)));

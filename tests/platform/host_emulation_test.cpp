@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/drives.h"
 #include "platform/files.h"
@@ -143,8 +146,8 @@ TEST_F(HostStateTest, ServiceStatesOutliveTheServiceObject) {
     CloseServiceHandle(manager);
     InstallServiceManager(nullptr);
   }
-  EXPECT_EQ(Read(StateFile(kServicesFileName)).substr(Read(StateFile(kServicesFileName)).find("MpsSvc")),
-            "MpsSvc stopped\nSharedAccess stopped\n");
+  // Only the changed line is written; the line the manager could not read stays as it was.
+  EXPECT_EQ(Read(StateFile(kServicesFileName)), "MpsSvc stopped\nSharedAccess sleeping\n");
   auto services = MakeHostServiceManager(state_.File("state"));
   DWORD state = 0;
   services->WithServices([&](std::vector<ServiceRecord>& all) -> DWORD {
@@ -180,6 +183,171 @@ TEST_F(HostStateTest, TheFirewallFileIsReadAsTheUserLeftItAndKeepsRegistrations)
   });
   EXPECT_EQ(restarted->Admit(FirewallCall::kFirewallEnabled), HRESULT_FROM_WIN32(EPT_S_NOT_REGISTERED));
   EXPECT_EQ(restarted->Admit(FirewallCall::kCreateManager), S_OK);
+}
+
+// The state files of a user who edits them by hand, in the state folder below a temporary home.
+class HandEditedStateTest : public ::testing::Test {
+ protected:
+  HandEditedStateTest() {
+    for (const char* name : {"HOME", "XDG_STATE_HOME"}) {
+      if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+    }
+    ::setenv("HOME", home_.path().c_str(), 1);
+    ::unsetenv("XDG_STATE_HOME");
+    folder_ = home_.path() / ".local" / "state" / "orvo-nas-setup-wizard";
+    std::filesystem::create_directories(folder_);
+    std::filesystem::create_directories(home_.path() / "dev");
+    boot_ = home_.Write("boot_id", "first-boot\n");
+  }
+  ~HandEditedStateTest() override {
+    ::unsetenv("HOME");
+    for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  std::string File(const char* name) const { return (folder_ / name).string(); }
+  std::string Write(const char* name, const std::string& bytes) const {
+    std::ofstream(File(name), std::ios::binary) << bytes;
+    return File(name);
+  }
+  std::unique_ptr<Drives> MakeDrives() const {
+    HostDriveSources sources;
+    sources.devices = (home_.path() / "dev").string();
+    sources.mounts = home_.File("mounts");
+    sources.boot_id = boot_;
+    return MakeHostDrives(sources);
+  }
+
+  ScratchFolder home_;
+  std::filesystem::path folder_;
+  std::string boot_;
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(HandEditedStateTest, TheFirewallFileKeepsWhatTheUserWroteAndStaysALink) {
+  const std::string mine =
+      "# The firewall as I keep it.\n"
+      "[Firewall]\n"
+      "Firewall=on\n"
+      "; an old comment\n"
+      "Exceptions=allowed\n"
+      "Logging=verbose\n"
+      "\n"
+      "[Rules]\n"
+      "Allow=22\n"
+      "[Application]\n"
+      "Name=Backup\n"
+      "Path=/home/jos\xE9/backup\n"
+      "Enabled=yes\n";
+  std::filesystem::create_directories(home_.path() / "dotfiles");
+  const std::string kept = home_.Write("dotfiles/firewall.txt", mine);
+  std::filesystem::create_symlink(kept, File(kFirewallFileName));
+  auto services = MakeHostServiceManager("");
+  auto firewall = MakeHostFirewall("", *services);
+  ::testing::internal::CaptureStderr();
+  ASSERT_EQ(firewall->Authorize({u"Orvo NAS Setup Wizard", u"/opt/orvo/wizard", true}), S_OK);
+  const std::string reported = ::testing::internal::GetCapturedStderr();
+  const std::string added = "\n[Application]\nName=Orvo NAS Setup Wizard\nPath=/opt/orvo/wizard\nEnabled=yes\n";
+  EXPECT_EQ(Read(kept), mine + added);
+  EXPECT_TRUE(std::filesystem::is_symlink(File(kFirewallFileName)));
+  // What the firewall cannot read is still told, and still kept.
+  for (const char* line : {":4: not a \"key=value\" line", ":6: not a known key", ":8: not a [Firewall]",
+                           ":9: not a \"key=value\" line"}) {
+    EXPECT_NE(reported.find(File(kFirewallFileName) + line), std::string::npos) << line << "\n" << reported;
+  }
+  // A second registration changes the one line that differs.
+  ASSERT_EQ(firewall->Authorize({u"Orvo NAS Setup Wizard", u"/opt/orvo/wizard", false}), S_OK);
+  EXPECT_EQ(Read(kept), mine + "\n[Application]\nName=Orvo NAS Setup Wizard\nPath=/opt/orvo/wizard\nEnabled=no\n");
+  FirewallProfileState profile;
+  ASSERT_EQ(firewall->ReadProfile(&profile), S_OK);
+  ASSERT_EQ(profile.applications.size(), 2u);
+  EXPECT_EQ(profile.applications[0].image_path, u"/home/jos\uFFFD/backup");
+}
+
+TEST_F(HandEditedStateTest, TheServicesFileChangesInTheOneLineOfTheService) {
+  const std::string mine =
+      "# my services\r\n"
+      "MpsSvc   running\r\n"
+      "Spooler running\r\n"
+      "Serv\xE9 stopped\r\n"
+      "nonsense\r\n"
+      "# the end";
+  Write(kServicesFileName, mine);
+  auto services = MakeHostServiceManager("");
+  InstallServiceManager(services.get());
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  SC_HANDLE service = OpenServiceA(manager, "MpsSvc", SERVICE_ALL_ACCESS);
+  SERVICE_STATUS status;
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status));
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(StartServiceA(OpenServiceA(manager, "SharedAccess", SERVICE_ALL_ACCESS), 0, nullptr));
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  InstallServiceManager(nullptr);
+  // A service that was not in the file joins at its end, after the last service's line.
+  EXPECT_EQ(Read(File(kServicesFileName)),
+            "# my services\r\nMpsSvc stopped\r\nSpooler running\r\nServ\xE9 stopped\r\nSharedAccess running\r\n"
+            "nonsense\r\n# the end");
+}
+
+TEST_F(HandEditedStateTest, TheDrivesFileChangesOnlyTheConnectionsThatChange) {
+  const std::string mine =
+      "# my drives\n"
+      "session first-boot\n"
+      "connected W: \\\\Backup\\Files\n"
+      "connected   V:   \\\\Fil\xE9s\\Share\n"
+      "remembered W: \\\\Backup\\Files\n"
+      "something else\n"
+      "# a trailing comment\n";
+  Write(kDrivesFileName, mine);
+  auto drives = MakeDrives();
+  InstallDrives(drives.get());
+  NETRESOURCEA resource;
+  resource.dwType = RESOURCETYPE_DISK;
+  resource.lpLocalName = const_cast<char*>("Y:");
+  resource.lpRemoteName = const_cast<char*>("\\\\Storage\\Volume_1");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(WNetAddConnection2A(&resource, "", "", CONNECT_UPDATE_PROFILE), 0u);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Read(File(kDrivesFileName)),
+            "# my drives\n"
+            "session first-boot\n"
+            "connected W: \\\\Backup\\Files\n"
+            "connected   V:   \\\\Fil\xE9s\\Share\n"
+            "connected Y: \\\\Storage\\Volume_1\n"
+            "remembered W: \\\\Backup\\Files\n"
+            "remembered Y: \\\\Storage\\Volume_1\n"
+            "something else\n"
+            "# a trailing comment\n");
+  EXPECT_EQ(WNetCancelConnection2A("W:", CONNECT_UPDATE_PROFILE, 1), 0u);
+  EXPECT_EQ(Read(File(kDrivesFileName)),
+            "# my drives\n"
+            "session first-boot\n"
+            "connected   V:   \\\\Fil\xE9s\\Share\n"
+            "connected Y: \\\\Storage\\Volume_1\n"
+            "remembered Y: \\\\Storage\\Volume_1\n"
+            "something else\n"
+            "# a trailing comment\n");
+  InstallDrives(nullptr);
+}
+
+// A box's host name with a line break and a tab cannot write a line of its own into the file.
+TEST_F(HandEditedStateTest, AShareNameWithControlCharactersIsRefused) {
+  const std::string mine = "session first-boot\nconnected W: \\\\Backup\\Files\n";
+  Write(kDrivesFileName, mine);
+  auto drives = MakeDrives();
+  InstallDrives(drives.get());
+  for (const char* remote :
+       {"\\\\Storage\nremembered Q: \\\\Evil\\Share\\Volume_1", "\\\\Sto\trage\\Volume_1", "\\\\Storage\\Volume_1\r"}) {
+    NETRESOURCEA resource;
+    resource.dwType = RESOURCETYPE_DISK;
+    resource.lpLocalName = const_cast<char*>("Z:");
+    resource.lpRemoteName = const_cast<char*>(remote);
+    EXPECT_EQ(WNetAddConnection2A(&resource, "", "", CONNECT_UPDATE_PROFILE), static_cast<DWORD>(ERROR_INVALID_NAME));
+  }
+  EXPECT_EQ(Read(File(kDrivesFileName)), mine);
+  EXPECT_EQ(GetDriveTypeA("Q:\\"), DRIVE_NO_ROOT_DIR);
+  EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_NO_ROOT_DIR);
+  InstallDrives(nullptr);
 }
 
 }  // namespace

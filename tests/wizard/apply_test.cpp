@@ -205,6 +205,24 @@ TEST_F(ApplyTest, ANewLayoutRunsEveryStepInOrder) {
   }
 }
 
+// A box's host name with a line break and tabs makes no share name: the mapping is refused, the
+// result page says so, and the PC has no connection of it, remembered or not.
+TEST_F(ApplyTest, AHostNameWithControlCharactersIsNotMapped) {
+  sim::BoxConfig config;
+  config.host_name = "NAS\nremembered\tQ:\t\\\\Evil\\Share";
+  config.disks = sim::Disks::OneUnformatted();
+  AddTheBox(config);
+  GoToDiskPage("", "secret1");
+  Apply();
+  ASSERT_EQ(Page(), form_Main->tab_ClientSetupFinish) << LastMessage();
+  EXPECT_TRUE(messages_.empty()) << LastMessage();
+  EXPECT_EQ(form_Main->settingsApplied, 1);
+  EXPECT_EQ(form_Main->driveMappingApplied, 0);
+  EXPECT_EQ(form_Main->lab_NetworkDiskMappingStatus->Caption(), "Failed!");
+  EXPECT_EQ(TraceCount("Create Network Disk Error, Error Code: " + std::to_string(platform::ERROR_INVALID_NAME)), 1);
+  EXPECT_EQ(world_.drives().Connections(), platform::ConnectionTable());
+}
+
 // Keeping the disks of a box that has them: no disk steps and no drive mapping.
 TEST_F(ApplyTest, KeepingTheDiskConfigurationSkipsTheDiskStepsAndTheMapping) {
   sim::BoxConfig config;
