@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -45,7 +47,13 @@ std::string DesktopPrefix(uid_t uid) {
   return kSocketPrefix + std::to_string(uid) + "." + display + ".";
 }
 
-std::string SocketName(uid_t uid, pid_t pid) { return DesktopPrefix(uid) + std::to_string(pid); }
+// A process answers under its own name, "<prefix><pid>", or, when another program holds that
+// (an abstract name belongs to whoever binds it first), under one of the further names
+// "<prefix><pid>.<n>".
+constexpr int kFurtherNames = 15;
+std::string SocketName(uid_t uid, pid_t pid, int further) {
+  return DesktopPrefix(uid) + std::to_string(pid) + (further ? "." + std::to_string(further) : std::string());
+}
 
 bool SameText(const std::string& a, const char* b) {
   if (!b) return true;
@@ -206,23 +214,42 @@ class Registry {
     return true;
   }
 
+  // Never raises: whatever fails, the program runs on, and only a second start cannot find it.
   void StartServer() {
     std::lock_guard<std::mutex> lock(server_mutex_);
     if (server_.joinable()) return;
+    auto unfindable = [](const std::string& why) {
+      std::fprintf(stderr, "window registry: %s; a second start of the program will not find this one\n", why.c_str());
+    };
     Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!listener) throw std::system_error(errno, std::generic_category(), "window registry socket");
-    sockaddr_un address;
-    const socklen_t length = AbstractAddress(SocketName(getuid(), getpid()), address);
-    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listener.get(), 16) != 0) {
-      throw std::system_error(errno, std::generic_category(), "window registry socket");
-    }
     Fd stop(::eventfd(0, EFD_CLOEXEC));
-    if (!stop) throw std::system_error(errno, std::generic_category(), "window registry stop signal");
+    if (!listener || !stop) return unfindable(std::string("no socket: ") + std::strerror(errno));
+    std::optional<std::string> bound;
+    for (int further = 0; further <= kFurtherNames && !bound; ++further) {
+      const std::string name = SocketName(getuid(), getpid(), further);
+      sockaddr_un address;
+      const socklen_t length = AbstractAddress(name, address);
+      if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), length) == 0) {
+        bound = name;
+      } else if (errno != EADDRINUSE) {
+        return unfindable("cannot take the name " + name + ": " + std::strerror(errno));
+      }
+    }
+    if (!bound) return unfindable("every name of this process is held by another program");
+    if (bound != SocketName(getuid(), getpid(), 0)) {
+      std::fprintf(stderr, "window registry: another program holds %s; this one answers as %s\n",
+                   SocketName(getuid(), getpid(), 0).c_str(), bound->c_str());
+    }
+    if (::listen(listener.get(), 16) != 0) return unfindable(std::string("cannot listen: ") + std::strerror(errno));
     stop_ = std::move(stop);
     // Not a platform::Thread: it waits on sockets only, never on the program's clock, and must
     // not hold up a virtual clock.
-    server_ = std::thread([this, listener = std::move(listener)]() mutable { Serve(listener.get()); });
+    try {
+      server_ = std::thread([this, listener = std::move(listener)]() mutable { Serve(listener.get()); });
+    } catch (const std::system_error& e) {
+      stop_ = Fd();
+      unfindable(std::string("no thread: ") + e.what());
+    }
   }
 
   void StopServer() {
@@ -282,30 +309,40 @@ Registry& TheRegistry() {
   return registry;
 }
 
+// Another process of this user that answers for its windows, and the name it answers under.
+struct Instance {
+  pid_t pid;
+  std::string name;
+};
+
 // The other processes of this user that answer for their windows.
-std::vector<pid_t> OtherInstances() {
-  std::vector<pid_t> pids;
+std::vector<Instance> OtherInstances() {
+  std::vector<Instance> found;
   std::ifstream table("/proc/net/unix");
-  const std::string prefix = "@" + DesktopPrefix(getuid());
+  const std::string prefix = DesktopPrefix(getuid());
   std::string line;
   while (std::getline(table, line)) {
     const size_t at = line.rfind(' ');
-    if (at == std::string::npos || line.compare(at + 1, prefix.size(), prefix) != 0) continue;
-    const auto pid = Number(line.substr(at + 1 + prefix.size()));
-    if (pid && static_cast<pid_t>(*pid) != getpid() &&
-        std::find(pids.begin(), pids.end(), static_cast<pid_t>(*pid)) == pids.end()) {
-      pids.push_back(static_cast<pid_t>(*pid));
+    if (at == std::string::npos || line.compare(at + 1, 1 + prefix.size(), "@" + prefix) != 0) continue;
+    const std::string name = line.substr(at + 2);
+    const std::string suffix = name.substr(prefix.size());
+    const size_t dot = suffix.find('.');
+    const auto pid = Number(suffix.substr(0, dot));
+    const auto further = dot == std::string::npos ? std::optional<uint32_t>(0) : Number(suffix.substr(dot + 1));
+    if (!pid || !further || *further > kFurtherNames || static_cast<pid_t>(*pid) == getpid()) continue;
+    if (std::none_of(found.begin(), found.end(), [&](const Instance& i) { return i.name == name; })) {
+      found.push_back({static_cast<pid_t>(*pid), name});
     }
   }
-  return pids;
+  return found;
 }
 
 // One request to another instance; its answer, or nothing when it does not answer in time.
-std::optional<std::string> Ask(pid_t pid, const std::string& request) {
+std::optional<std::string> Ask(const Instance& instance, const std::string& request) {
   Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!fd) return std::nullopt;
   sockaddr_un address;
-  const socklen_t length = AbstractAddress(SocketName(getuid(), pid), address);
+  const socklen_t length = AbstractAddress(instance.name, address);
   if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) {
     if (errno != EINPROGRESS && errno != EAGAIN) return std::nullopt;
     if (!WaitReady(fd.get(), POLLOUT, kAnswerTimeoutMs)) return std::nullopt;
@@ -313,8 +350,8 @@ std::optional<std::string> Ask(pid_t pid, const std::string& request) {
     socklen_t size = sizeof error;
     if (getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) return std::nullopt;
   }
-  // Only the instance the name promises, of this user, is believed.
-  if (!PeerIsOurs(fd.get(), pid) || !WriteAll(fd.get(), request)) return std::nullopt;
+  // Only the instance the name promises, of this user, is believed: a name can be held by anyone.
+  if (!PeerIsOurs(fd.get(), instance.pid) || !WriteAll(fd.get(), request)) return std::nullopt;
   ::shutdown(fd.get(), SHUT_WR);
   return ReadAll(fd.get());
 }
@@ -333,9 +370,13 @@ bool Act(HWND window, std::optional<int> show_command) {
   const pid_t pid = HandlePid(window);
   if (pid == getpid()) return TheRegistry().ActLocal(HandleId(window), show_command);
   const std::string id = std::to_string(HandleId(window));
-  const std::optional<std::string> answer =
-      Ask(pid, show_command ? Request({"SHOW", id, std::to_string(*show_command)}) : Request({"FRONT", id}));
-  return answer && *answer == "1";
+  const std::string request =
+      show_command ? Request({"SHOW", id, std::to_string(*show_command)}) : Request({"FRONT", id});
+  for (const Instance& instance : OtherInstances()) {
+    if (instance.pid != pid) continue;
+    if (const std::optional<std::string> answer = Ask(instance, request)) return *answer == "1";
+  }
+  return false;
 }
 
 }  // namespace
@@ -355,11 +396,11 @@ void StopWindowServer() { TheRegistry().StopServer(); }
 HWND FindWindowA(const char* class_name, const char* window_name) {
   if (const uint32_t id = TheRegistry().FindLocal(class_name, window_name)) return MakeHandle(getpid(), id);
   const std::string request = Request({"FIND", Optional(class_name), Optional(window_name)});
-  for (pid_t pid : OtherInstances()) {
-    const std::optional<std::string> answer = Ask(pid, request);
+  for (const Instance& instance : OtherInstances()) {
+    const std::optional<std::string> answer = Ask(instance, request);
     if (!answer) continue;
     const auto id = Number(*answer);
-    if (id && *id != 0) return MakeHandle(pid, *id);
+    if (id && *id != 0) return MakeHandle(instance.pid, *id);
   }
   return nullptr;
 }

@@ -32,8 +32,10 @@ void UnregisterWindow(HWND window);
 
 // Answers the lookups and requests of the user's other processes for this process's windows,
 // on a thread of its own that never waits on the program's clock. Starting it twice changes
-// nothing; it ends with StopWindowServer or at exit. Raises std::system_error when the socket
-// cannot be set up.
+// nothing; it ends with StopWindowServer or at exit. Never raises: when its name is held by
+// another program (any user may bind an abstract socket name) it answers under one of 15
+// further names, and when it can have none, or the socket cannot be set up, the process runs on
+// without being found by others. Either is told in a line on the standard error.
 void StartWindowServer();
 void StopWindowServer();
 

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 
 #include "platform/exception.h"
@@ -23,7 +24,8 @@ int main() {
   std::unique_ptr<TScreenPresenter> presenter;
   try {
     presenter = std::make_unique<TScreenPresenter>(app);
-  } catch (const EDisplayError& e) {
+  } catch (const std::exception& e) {
+    // No display, or anything else the screen's start meets: there is no window to show it in.
     std::fprintf(stderr, "orvo-nas-setup-wizard: %s\n", e.what());
     return 1;
   }

@@ -24,14 +24,14 @@ void CreateWizardWindows() {
 }
 
 int WinMain() {
-  // The running instance's application window carries the title; this one has not set it yet.
-  if (platform::HWND running = platform::FindWindowA("TApplication", kProductTitle)) {
-    platform::ShowWindow(running, platform::SW_RESTORE);
-    platform::SetForegroundWindow(running);
-    platform::ShowWindow(platform::FindWindowA("Tform_Main", kProductTitle), platform::SW_SHOW);
-    return 0;
-  }
   try {
+    // The running instance's application window carries the title; this one has not set it yet.
+    if (platform::HWND running = platform::FindWindowA("TApplication", kProductTitle)) {
+      platform::ShowWindow(running, platform::SW_RESTORE);
+      platform::SetForegroundWindow(running);
+      platform::ShowWindow(platform::FindWindowA("Tform_Main", kProductTitle), platform::SW_SHOW);
+      return 0;
+    }
     Application->SetTitle(kProductTitle);
     Application->Initialize();
     CreateWizardWindows();
