@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include <sys/stat.h>
+
 #include <optional>
 
 #include "platform/text_file.h"
@@ -36,27 +38,6 @@ std::optional<std::u16string_view> SectionName(std::u16string_view line) {
   return Trim(line.substr(1, close - 1));
 }
 
-// The value of the key in the section, when the text has it.
-std::optional<std::u16string> FindValue(std::u16string_view text, std::u16string_view section,
-                                        std::u16string_view key) {
-  bool in_section = false;
-  for (size_t pos = 0; pos < text.size();) {
-    const std::u16string_view line = Trim(NextLine(text, pos));
-    if (line.empty() || line.front() == u';') continue;
-    if (const auto name = SectionName(line)) {
-      if (in_section) return std::nullopt;  // only the first section of the name counts
-      in_section = NamesEqual(*name, section);
-      continue;
-    }
-    if (!in_section) continue;
-    const size_t equals = line.find(u'=');
-    if (!NamesEqual(Trim(line.substr(0, equals)), key)) continue;
-    if (equals == std::u16string_view::npos) return std::nullopt;
-    return std::u16string(Trim(line.substr(equals + 1)));
-  }
-  return std::nullopt;
-}
-
 void StripEnclosingQuotes(std::u16string& value) {
   if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -76,22 +57,78 @@ void FitBuffer(std::u16string& text, size_t chars) {
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view default_value,
                                     size_t buffer_chars, const std::string& path) {
+  return ProfileFile::Read(path).GetString(section, key, default_value, buffer_chars);
+}
+
+ProfileFile ProfileFile::Read(const std::string& path) {
+  ProfileFile file;
+  if (std::optional<std::u16string> text = ReadTextFile(path)) file.text_ = std::move(*text);
+  const std::u16string_view text(file.text_);
+  // The keys of the section being read; null while it is not the first section of its name.
+  Keys* keys = nullptr;
+  for (size_t pos = 0; pos < text.size();) {
+    const std::u16string_view line = Trim(NextLine(text, pos));
+    if (line.empty() || line.front() == u';') continue;
+    if (const auto name = SectionName(line)) {
+      const auto [it, first] = file.sections_.try_emplace(UpcaseName(*name));
+      keys = first ? &it->second : nullptr;
+      continue;
+    }
+    if (!keys) continue;
+    const size_t equals = line.find(u'=');
+    const std::u16string_view name = Trim(line.substr(0, equals));
+    if (name.empty()) continue;
+    std::optional<Span> value;
+    if (equals != std::u16string_view::npos) {
+      const std::u16string_view v = Trim(line.substr(equals + 1));
+      value = Span{static_cast<size_t>(v.data() - text.data()), v.size()};
+    }
+    keys->try_emplace(UpcaseName(name), value);
+  }
+  return file;
+}
+
+std::string ProfileFile::GetString(std::string_view section, std::string_view key, std::string_view default_value,
+                                   size_t buffer_chars) const {
   const std::u16string wanted_section(Trim(Utf8ToUtf16(section)));
   const std::u16string wanted_key(Trim(Utf8ToUtf16(key)));
-  std::optional<std::u16string> value;
+  std::optional<Span> value;
   if (!wanted_section.empty() && !wanted_key.empty()) {
-    if (const std::optional<std::u16string> text = ReadTextFile(path))
-      value = FindValue(*text, wanted_section, wanted_key);
+    if (const auto s = sections_.find(UpcaseName(wanted_section)); s != sections_.end()) {
+      if (const auto k = s->second.find(UpcaseName(wanted_key)); k != s->second.end()) value = k->second;
+    }
   }
   std::u16string result;
   if (value) {
-    result = value->substr(0, value->find(u'\0'));
+    result = text_.substr(value->start, value->size);
+    result = result.substr(0, result.find(u'\0'));
     StripEnclosingQuotes(result);
   } else {
     result = Utf8ToUtf16(default_value);
   }
   FitBuffer(result, buffer_chars);
   return Utf16ToUtf8(result);
+}
+
+ProfileReader::Stamp ProfileReader::StampOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return {};
+  return {true,
+          static_cast<unsigned long long>(status.st_dev),
+          static_cast<unsigned long long>(status.st_ino),
+          static_cast<unsigned long long>(status.st_size),
+          static_cast<long long>(status.st_mtim.tv_sec),
+          static_cast<long long>(status.st_mtim.tv_nsec)};
+}
+
+std::string ProfileReader::GetString(std::string_view section, std::string_view key, std::string_view default_value,
+                                     size_t buffer_chars) {
+  const Stamp now = StampOf(path_);
+  if (stamp_ != now) {
+    file_ = ProfileFile::Read(path_);
+    stamp_ = now;
+  }
+  return file_.GetString(section, key, default_value, buffer_chars);
 }
 
 }  // namespace platform

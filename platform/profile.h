@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace platform {
 
@@ -26,5 +28,53 @@ namespace platform {
 // A value ends at a NUL character. The default is given back as it is.
 std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view default_value,
                                     size_t buffer_chars, const std::string& path);
+
+// One reading of a profile file: read and decoded once, its sections and keys found in one pass,
+// every lookup by the rules above.
+class ProfileFile {
+ public:
+  // The file as it is now; one that cannot be read is empty.
+  static ProfileFile Read(const std::string& path);
+
+  // What GetPrivateProfileString gives for this reading of the file.
+  std::string GetString(std::string_view section, std::string_view key, std::string_view default_value,
+                        size_t buffer_chars) const;
+
+ private:
+  struct Span {
+    size_t start = 0;
+    size_t size = 0;
+  };
+  // Names by their upper-case form: two names match exactly when those are equal. A key's value
+  // is missing for a key line without "=".
+  using Keys = std::unordered_map<std::u16string, std::optional<Span>>;
+
+  std::u16string text_;
+  std::unordered_map<std::u16string, Keys> sections_;
+};
+
+// The profile reader of a file that reads it again only when it has changed since (another
+// path, size, modification time or file), as the platform keeps the last profile it read. One
+// thread at a time.
+class ProfileReader {
+ public:
+  explicit ProfileReader(std::string path) : path_(std::move(path)) {}
+  const std::string& path() const { return path_; }
+  std::string GetString(std::string_view section, std::string_view key, std::string_view default_value,
+                        size_t buffer_chars);
+
+ private:
+  struct Stamp {
+    bool exists = false;
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long seconds = 0, nanoseconds = 0;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
+  static Stamp StampOf(const std::string& path);
+
+  std::string path_;
+  std::optional<Stamp> stamp_;
+  ProfileFile file_;
+};
 
 }  // namespace platform

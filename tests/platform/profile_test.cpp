@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 
 #include "scratch_folder.h"
 
@@ -123,6 +125,43 @@ TEST_F(ProfileTest, AFileThatCannotBeReadGivesTheDefaultsAndIsNeverWritten) {
   EXPECT_EQ(Read(file, "T", "k"), "<default>");
   EXPECT_EQ(std::filesystem::last_write_time(file), written);
   EXPECT_EQ(std::filesystem::file_size(file), 8u);
+}
+
+// The reader keeps its reading while the file stays as it was, and reads again once it changes
+// in any way: its size, its time, or another file in its place.
+TEST_F(ProfileTest, AReaderReadsTheFileAgainOnceItChanges) {
+  namespace fs = std::filesystem;
+  const std::string file = folder_.Write("lang.ini", "[S]\nk=v\n");
+  platform::ProfileReader reader(file);
+  auto read = [&] { return reader.GetString("S", "k", "<default>", kBuffer); };
+  EXPECT_EQ(read(), "v");
+  const fs::file_time_type time = fs::last_write_time(file);
+  const struct {
+    const char* name;
+    std::function<void()> change;
+    const char* value;
+  } cases[] = {
+      {"a longer value", [&] { folder_.Write("lang.ini", "[S]\nk=longer\n"); }, "longer"},
+      {"the same size at another time",
+       [&] {
+         folder_.Write("lang.ini", "[S]\nk=LONGER\n");
+         fs::last_write_time(file, time + std::chrono::seconds(1));
+       },
+       "LONGER"},
+      {"another file of the same size and time in its place",
+       [&] {
+         const std::string other = folder_.Write("other.ini", "[S]\nk=placed\n");
+         fs::last_write_time(other, time + std::chrono::seconds(1));
+         fs::rename(other, file);
+       },
+       "placed"},
+      {"gone", [&] { fs::remove(file); }, "<default>"},
+      {"back", [&] { folder_.Write("lang.ini", "[S]\nk=back\n"); }, "back"},
+  };
+  for (const auto& c : cases) {
+    c.change();
+    EXPECT_EQ(read(), c.value) << c.name;
+  }
 }
 
 }  // namespace

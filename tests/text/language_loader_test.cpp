@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "language_test_support.h"
@@ -222,6 +225,38 @@ TEST_F(LanguageLoaderTest, TheLanguageNameIsWidenedFromTheCodePage) {
   const std::string file = File("[Español]\nstr_BtnNext=Siguiente\n");
   SecondCall(file, "Espa\xF1ol");  // the registry's 8-bit name in code page 1252
   EXPECT_EQ(Caption("form_Main", "btn_Next"), "Siguiente");
+}
+
+// The bytes this process has read from files so far, as the kernel counts them; nothing where it
+// does not count them.
+std::optional<uint64_t> BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string name;
+  uint64_t value = 0;
+  while (io >> name >> value) {
+    if (name == "rchar:") return value;
+  }
+  return std::nullopt;
+}
+
+// A pass of the loader reads and decodes the file once, not once a key: a language file of a
+// megabyte costs a megabyte of reading a pass.
+TEST_F(LanguageLoaderTest, EachPassReadsTheFileOnce) {
+  if (!BytesRead()) GTEST_SKIP() << "the kernel does not count the bytes a process reads";
+  windows_.CreateAll();
+  std::string text = IniSection("German", EveryKey([](std::string_view key) { return "Datei " + std::string(key); }));
+  for (int n = 0; text.size() < 1'000'000; ++n) {
+    text += "[Filler " + std::to_string(n) + "]\nstr_BtnNext=" + std::string(1000, 'x') + "\n";
+  }
+  const std::string file = File(text);
+  for (const bool first : {true, false}) {
+    const uint64_t before = *BytesRead();
+    first ? FirstCall(file, "German") : SecondCall(file, "German");
+    const uint64_t read = *BytesRead() - before;
+    EXPECT_GE(read, text.size()) << (first ? "first pass" : "second pass");
+    EXPECT_LT(read, 2 * text.size()) << (first ? "first pass" : "second pass");
+  }
+  EXPECT_EQ(Caption("form_Main", "btn_Next"), "Datei str_BtnNext");
 }
 
 TEST_F(LanguageLoaderTest, ALongValueIsCutTo2047Characters) {
