@@ -174,6 +174,11 @@ void Tform_Main::NextOnPassword() {
     refuse_and_clear(str_Msg4);
   } else if (p1.find_first_of(kForbiddenPasswordCharacters) != std::string::npos) {
     refuse_and_clear(str_Msg24);
+  } else if (platform::ToAnsi(p1).size() >= SelectedNasRecord.adminPassword.size()) {
+    // Every request after the settings write carries the password in the header's field, 31
+    // bytes and a terminator: a longer one (double-byte characters) would be written to the box
+    // whole and then sent cut, and the box would refuse the reboot.
+    refuse_and_clear(str_Msg17);
   } else {
     GoTo(tab_CurrentSettings);
   }

@@ -6,6 +6,7 @@
 
 #include "client/form_connection_test.h"
 #include "flow_fixture.h"
+#include "platform/code_page.h"
 #include "scratch_folder.h"
 #include "wizard/dialogs/apply_progress.h"
 #include "wizard/dialogs/confirm_format.h"
@@ -177,6 +178,53 @@ TEST_F(PageFlowTest, ThePasswordPageRefusesWhatItMustWithItsMessageFocusAndClear
   ClickNext();
   EXPECT_EQ(Page(), form_Main->tab_CurrentSettings);
   EXPECT_TRUE(messages_.empty()) << LastMessage();
+}
+
+// Every request after the settings write carries the password in the header's field of 31 bytes:
+// in a double-byte code page a password of few characters can need more, and is refused as not
+// valid, as a forbidden character is.
+TEST_F(PageFlowTest, APasswordLongerThanTheRequestHeaderCarriesIsRefused) {
+  struct CodePage {
+    CodePage() { platform::SetSystemCodePage(932); }
+    ~CodePage() { platform::SetSystemCodePage(0); }
+  } japanese;
+  ToPasswordPage();
+  auto kanji = [](int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += "\xE6\x97\xA5";  // two bytes in code page 932
+    return text;
+  };
+  const struct {
+    std::string password;
+    bool refused;
+  } cases[] = {
+      {kanji(16), true},         // 32 bytes
+      {kanji(15) + "ab", true},  // 32 bytes
+      {kanji(20), true},         // 40 bytes, what the edit admits
+      {kanji(15) + "a", false},  // 31 bytes
+      {std::string(20, 'p'), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.password);
+    ASSERT_EQ(Page(), form_Main->tab_UserPassValid);
+    messages_.clear();
+    form_Main->edit_NewPassword1->SetText(c.password);
+    form_Main->edit_NewPassword2->SetText(c.password);
+    form_Main->FocusControl(nullptr);
+    ClickNext();
+    if (c.refused) {
+      EXPECT_EQ(Page(), form_Main->tab_UserPassValid);
+      ASSERT_EQ(MessageTexts(), std::vector<std::string>{Text(str_Msg17)});
+      EXPECT_EQ(messages_[0].kind, 2);
+      EXPECT_EQ(form_Main->edit_NewPassword1->Text(), "");
+      EXPECT_EQ(form_Main->edit_NewPassword2->Text(), "");
+      EXPECT_EQ(form_Main->ActiveControl(), form_Main->edit_NewPassword1);
+    } else {
+      EXPECT_EQ(Page(), form_Main->tab_CurrentSettings);
+      EXPECT_TRUE(messages_.empty()) << LastMessage();
+      ClickBack();
+    }
+  }
 }
 
 TEST_F(PageFlowTest, TheDeviceNameMustBeGivenWithoutASpaceAndKeepsWhatWasTyped) {
