@@ -68,8 +68,9 @@ std::string HostTempFolder() {
   std::lock_guard<std::mutex> lock(mutex);
   // The folder found before serves while the variables stay and it is still private: a fresh
   // folder made because the usual one was taken is not made anew at every call.
+  // (Checked without the trailing "/", with which lstat would follow a link.)
   if (!folder.empty() && xdg_seen == (xdg ? xdg : "") && tmpdir_seen == (tmpdir ? tmpdir : "") &&
-      IsPrivateFolder(folder)) {
+      IsPrivateFolder(WithoutTrailingSlashes(folder))) {
     return folder;
   }
   xdg_seen = xdg ? xdg : "";
