@@ -268,6 +268,19 @@ TEST_F(TransportTest, ReplyCompleteJustInsideTheBoundIsAssembled) {
   }
 }
 
+// Nobody has the selected address: the connect gives up at the platform's bound and the exchange
+// fails as a refused one does.
+TEST_F(TransportTest, AConnectNeverAnsweredFailsAtItsBound) {
+  EXPECT_FALSE(Exchange());
+  EXPECT_EQ(Now(), platform::kConnectTimeoutMs);
+  EXPECT_EQ(window_.result.load(), 1);
+  EXPECT_EQ(TakeTraces(), (std::vector<std::string>{kBegin,
+                                                    "sendTcpPacket(): error: if ( SOCKET_ERROR == connect( g_sockfd, "
+                                                    "(SOCKADDR*) &clientService, sizeof(clientService) ))"}));
+  EXPECT_EQ(g_sockfd.load(), platform::INVALID_SOCKET);
+  EXPECT_EQ(world_.sockets().OpenSockets(), 0u);
+}
+
 TEST_F(TransportTest, UnknownCommandKindReturnsFalseAndLeavesTheStatus) {
   Box(sim::TcpShape::kWhole);
   window_.kind = 3;
