@@ -18,7 +18,7 @@ int Fail(int error) {
 
 TcpScript TcpScript::From(FuzzedDataProvider& input) {
   TcpScript script;
-  script.echo_transaction_id = input.ConsumeBool();
+  script.answer_header = input.ConsumeBool();
   const size_t count = input.ConsumeIntegralInRange<size_t>(0, 16);
   uint64_t at = 0;
   for (size_t i = 0; i < count; ++i) {
@@ -98,11 +98,16 @@ int ScriptedTcpSockets::Send(platform::SOCKET s, const char* data, int length) {
   c.request.insert(c.request.end(), data, data + length);
   if (!c.request_at && c.request.size() >= kNasPacketSize) {
     c.request_at = platform::CurrentClock().NowMs();
-    if (c.script->echo_transaction_id) {
+    if (c.script->answer_header) {
+      NasPacket header{};
+      header[nas_header::kServiceId] = kNasServiceId;
+      header[nas_header::kDirection] = kNasDirectionReply;
+      std::copy_n(c.request.begin() + nas_header::kTransactionId, 4, header.begin() + nas_header::kTransactionId);
       size_t at = 0;
       for (TcpScript::Piece& p : c.script->pieces) {
         for (size_t i = 0; i < p.bytes.size(); ++i, ++at) {
-          if (at >= nas_header::kTransactionId && at < nas_header::kTransactionId + 4) p.bytes[i] = c.request[at];
+          const bool kept = at == nas_header::kOpcode || at == nas_header::kErrorClass;
+          if (at < nas_header::kReplyPayload && !kept) p.bytes[i] = header[at];
         }
       }
     }

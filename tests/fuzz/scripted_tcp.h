@@ -26,8 +26,9 @@ struct TcpScript {
   std::vector<Piece> pieces;  // in order of time
   End end = End::kClose;
   uint64_t end_at_ms = 0;  // not before the last piece
-  // The reply carries the request's transaction id, so that a header can be accepted.
-  bool echo_transaction_id = false;
+  // The reply's header is made one that the request's check accepts (service and direction of a
+  // reply, the request's transaction id, a zero MAC); its opcode and error class stay as given.
+  bool answer_header = false;
 
   // A script from fuzz input: up to 16 pieces of up to 600 bytes, anywhere in 40 s.
   static TcpScript From(FuzzedDataProvider& input);
@@ -44,7 +45,7 @@ class ScriptedTcpSockets final : public platform::Sockets {
   void Queue(TcpScript script);
   // Drops the scripts that no connection took.
   void ClearQueue();
-  // The script of the last connection as it was played (transaction id filled in).
+  // The script of the last connection as it was played (with the header it answered).
   const TcpScript& LastPlayed() const { return last_played_; }
   size_t OpenConnections();
 
