@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "link/transport.h"
 #include "wizard/main_form.h"
@@ -16,6 +17,10 @@ namespace {
 void Check(bool holds) {
   if (!holds) std::abort();
 }
+
+const char* const kDiskStatuses[] = {"NODISK NULL",      "NODISK_STD EXT3",    "STD_NODISK EXT2_NULL",
+                                     "NULL_NODISK NULL", "NULL NULL",          "RAID1 EXT3",
+                                     "STD_STD EXT2",     "NULL_STD NULL_EXT2", "STD_NULL EXT3_NULL"};
 
 }  // namespace
 
@@ -31,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   harness.tcp().Queue(fuzz::TcpScript::From(input));  // the probe's reply
   harness.tcp().Queue(fuzz::TcpScript::From(input));  // the settings reply
-  harness.SetDiskReply(input.ConsumeRandomLengthString(440));
+  // Half the time a disk status the grammar knows, so that the pages are filled from the records.
+  harness.SetDiskReply(input.ConsumeBool()
+                           ? kDiskStatuses[input.ConsumeIntegralInRange<size_t>(0, std::size(kDiskStatuses) - 1)]
+                           : input.ConsumeRandomLengthString(440));
   const std::string password = input.ConsumeRandomLengthString(31);
 
   Tform_Main& f = *form_Main;
