@@ -11,11 +11,11 @@ elseif(NOT ORVO_SANITIZE STREQUAL "")
 endif()
 
 # ORVO_FUZZ instruments every target for libFuzzer (with ASan and UBSan) and builds the fuzz
-# targets of tests/fuzz.
+# targets of tests/fuzz. Undefined behaviour stops the run like any other finding.
 if(ORVO_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "ORVO_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()

@@ -4,6 +4,7 @@
 #include "link/delay.h"
 #include "link/device_link_host.h"
 #include "link/transport.h"
+#include "platform/clock.h"
 #include "platform/log_debug.h"
 
 namespace {
@@ -14,6 +15,16 @@ thread_local platform::SOCKET t_tcp_socket = platform::INVALID_SOCKET;
 
 void SetFailed() {
   if (DeviceLinkHost* host = CurrentDeviceLinkHost()) host->SetGetNASInfoResult(1);
+}
+
+// select until the deadline (in the clock's milliseconds): 1 readable, 0 once the deadline has
+// come, SOCKET_ERROR on an error.
+int SelectUntil(platform::SOCKET s, uint64_t deadline_ms) {
+  const uint64_t now = platform::CurrentClock().NowMs();
+  if (now >= deadline_ms) return 0;
+  const uint64_t left = deadline_ms - now;
+  const platform::TIMEVAL tv{static_cast<long>(left / 1000), static_cast<long>(left % 1000 * 1000)};
+  return platform::select(s, &tv);
 }
 
 }  // namespace
@@ -28,16 +39,15 @@ void CloseTcpSocket() {
   g_sockfd.compare_exchange_strong(mine, platform::INVALID_SOCKET);
 }
 
-bool processPacket(platform::SOCKET s) {
+bool processPacket(platform::SOCKET s, uint64_t reply_deadline_ms) {
   g_reply.fill(0);
   uint8_t piece[kNasPacketSize];
   size_t have = 0;
   while (have < kNasPacketSize) {
     std::memset(piece, 0, sizeof piece);
     if (have > 0) {
-      // A box that stalls inside its reply gets as long for each further piece as for the first.
-      const platform::TIMEVAL tv{kTcpReplyTimeoutSeconds, 0};
-      if (platform::select(s, &tv) != 1) {
+      // The rest of the reply shares the bound of its first byte, however the box splits it.
+      if (SelectUntil(s, reply_deadline_ms) != 1) {
         LogDebug("processPacket(): the rest of the reply did not arrive in time");
         SetFailed();
         return false;
@@ -108,8 +118,8 @@ bool sendTcpPacket(const uint8_t* pdubuf, int len) {
     SetFailed();
     return false;
   }
-  const platform::TIMEVAL tv{kTcpReplyTimeoutSeconds, 0};
-  const int ret = platform::select(s, &tv);
+  const uint64_t reply_deadline = platform::CurrentClock().NowMs() + kTcpReplyTimeoutMs;
+  const int ret = SelectUntil(s, reply_deadline);
   if (ret == 0 || ret == platform::SOCKET_ERROR) {
     LogDebug("sendTcpPacket(): select(0, &fd , NULL , NULL , &tv);");
     LogDebug(ret == 0 ? "(0==ret)" : "(SOCKET_ERROR==ret)");
@@ -117,7 +127,7 @@ bool sendTcpPacket(const uint8_t* pdubuf, int len) {
     SetFailed();
     return false;
   }
-  if (!processPacket(s)) {
+  if (!processPacket(s, reply_deadline)) {
     LogDebug("sendTcpPacket(): if (!processPacket(g_sockfd))");
     CloseTcpSocket();
     return false;

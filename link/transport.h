@@ -30,17 +30,19 @@ int RecvWithTimeout(platform::SOCKET s, char* buffer, int length, platform::SOCK
                     long seconds);
 
 // One TCP exchange with the selected box on port 9998: waits for the handle (20 times 500 ms,
-// pumping on the main thread), connects, sends, waits 15 s for the reply and reads its 512 bytes
-// (each further piece also within 15 s), then calls the reply handler chosen by TcpCommandKind.
+// pumping on the main thread), connects, sends, then gives the whole 512-byte reply 15 s from the
+// first wait for it, however it is split, and calls the reply handler chosen by TcpCommandKind.
 // Failures set iGetNASInfoResult to 1 and return false.
 bool sendTcpPacket(const uint8_t* pdubuf, int len);
-// Reads the 512-byte reply into the reply buffer and calls the handler; false on a short reply.
-bool processPacket(platform::SOCKET s);
+// Reads the 512-byte reply into the reply buffer and calls the handler; false on a short reply or
+// when the rest of the reply has not come by the deadline (the clock's NowMs()). The first piece
+// is read at once: the caller has seen the socket readable.
+bool processPacket(platform::SOCKET s, uint64_t reply_deadline_ms);
 // Closes the calling thread's TCP exchange socket and frees the handle.
 void CloseTcpSocket();
 
 // The last TCP reply, zero-filled before each read.
 const NasPacket& TcpReplyBuffer();
 
-// The time a box may take for the first byte of a reply, and for each further piece.
-constexpr long kTcpReplyTimeoutSeconds = 15;
+// The time a box may take for its whole reply, from the first wait for it.
+constexpr uint64_t kTcpReplyTimeoutMs = 15000;

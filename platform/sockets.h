@@ -54,6 +54,10 @@ constexpr int WSAEHOSTUNREACH = 10065;
 constexpr int WSAVERNOTSUPPORTED = 10092;
 constexpr int WSASYSCALLFAILURE = 10107;
 
+// A connection request that the peer leaves unanswered fails after this long with WSAETIMEDOUT,
+// as the platform's connect gives up (its SYN retries) after about 21 s.
+constexpr uint64_t kConnectTimeoutMs = 21000;
+
 // An IPv4 address in network byte order, as the sockets library keeps it.
 struct IN_ADDR {
   uint32_t s_addr = 0;

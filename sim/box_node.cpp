@@ -112,6 +112,12 @@ struct BoxNode::Core::Session final : TcpEnd, std::enable_shared_from_this<Sessi
         connection->Send(Side::kServer, piece(0, 300), delay);
         connection->Close(Side::kServer, delay);
         break;
+      case TcpShape::kDrip:
+        for (size_t i = 0; i < reply->size(); ++i) {
+          connection->Send(Side::kServer, piece(i, i + 1), delay + static_cast<uint32_t>(i) * faults.tcp_chunk_gap_ms);
+        }
+        connection->Close(Side::kServer, delay + static_cast<uint32_t>(reply->size() - 1) * faults.tcp_chunk_gap_ms);
+        break;
       case TcpShape::kOversize600: {
         Box::Bytes longer = *reply;
         longer.resize(600, 0xEE);

@@ -267,17 +267,15 @@ void Lan::Connect(Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t 
     ScheduleLocked(now, [done] { done(nullptr, 0, platform::WSAENETUNREACH); });
     return;
   }
+  // A request that nobody answers is never answered: the connecting socket gives up by itself.
   Host* server = HostWithAddressLocked(out->segment, to);
-  if (server == nullptr) {
-    ScheduleLocked(now + kConnectTimeoutMs, [done] { done(nullptr, 0, platform::WSAETIMEDOUT); });
-    return;
-  }
+  if (server == nullptr) return;
   uint16_t local_port = host.next_ephemeral_;
   host.next_ephemeral_ = local_port == 65535 ? 49152 : static_cast<uint16_t>(local_port + 1);
   const uint64_t one_way = host.link_.delay_ms + server->link_.delay_ms;
   const Ipv4 source = out->address;
   // The connection request reaches the server after one way; its answer comes back after another.
-  ScheduleLocked(now + one_way, [this, &host, server, client, to_port, done, now, one_way, local_port, source] {
+  ScheduleLocked(now + one_way, [this, &host, server, client, to_port, done, one_way, local_port, source] {
     std::shared_ptr<TcpListener> listener;
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -285,11 +283,7 @@ void Lan::Connect(Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t 
       if (it != server->tcp_.end()) listener = it->second;
     }
     const TcpListener::Answer answer = listener ? listener->OnConnect() : TcpListener::Answer::kRefuse;
-    if (answer == TcpListener::Answer::kNoAnswer) {
-      After(now + kConnectTimeoutMs - platform::CurrentClock().NowMs(),
-            [done] { done(nullptr, 0, platform::WSAETIMEDOUT); });
-      return;
-    }
+    if (answer == TcpListener::Answer::kNoAnswer) return;
     if (answer == TcpListener::Answer::kRefuse) {
       After(one_way, [done] { done(nullptr, 0, platform::WSAECONNREFUSED); });
       return;

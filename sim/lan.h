@@ -124,9 +124,6 @@ class TcpConnection : public std::enable_shared_from_this<TcpConnection> {
 // connections, and one thread that delivers everything at its due time on the program's clock.
 class Lan {
  public:
-  // The time after which a connection request without an answer fails (Windows gives up then).
-  static constexpr uint32_t kConnectTimeoutMs = 21000;
-
   explicit Lan(uint32_t seed = 1);
   ~Lan();
   // Ends the LAN's thread and drops what is still under way. Done before anything that the
@@ -150,7 +147,8 @@ class Lan {
 
   void ListenTcp(Host& host, uint16_t port, std::shared_ptr<TcpListener> listener);
   // Starts a connection from the host. `done` runs on the LAN's thread with the connection, or
-  // with nullptr and a Winsock error number (refused, timed out, unreachable).
+  // with nullptr and a Winsock error number (refused, unreachable); a request that nobody answers
+  // never runs it, and the connecting socket gives up after platform::kConnectTimeoutMs.
   void Connect(Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t to_port,
                std::function<void(std::shared_ptr<TcpConnection>, uint16_t local_port, int error)> done);
 

@@ -170,7 +170,8 @@ int LanSockets::Connect(SOCKET s, const platform::SOCKADDR_IN& peer) {
                           return;
                         }
                         std::lock_guard<std::mutex> lock(*socket->mutex);
-                        if (socket->closed) {
+                        // A socket closed meanwhile, or whose connect has given up, takes nothing.
+                        if (socket->closed || socket->tcp != SimSocket::Tcp::kConnecting) {
                           if (connection) connection->Close(TcpConnection::kClient);
                           return;
                         }
@@ -180,8 +181,14 @@ int LanSockets::Connect(SOCKET s, const platform::SOCKADDR_IN& peer) {
                         socket->tcp = socket->connection ? SimSocket::Tcp::kConnected : SimSocket::Tcp::kFailed;
                         socket->changed.NotifyAll();
                       });
-  socket->changed.Wait(lock, [&] { return socket->closed || socket->tcp != SimSocket::Tcp::kConnecting; });
+  const uint64_t deadline = platform::CurrentClock().NowMs() + platform::kConnectTimeoutMs;
+  const bool answered = socket->changed.WaitUntil(
+      lock, deadline, [&] { return socket->closed || socket->tcp != SimSocket::Tcp::kConnecting; });
   if (socket->closed) return Error(platform::WSAEINTR);
+  if (!answered) {
+    socket->tcp = SimSocket::Tcp::kFailed;
+    return Error(platform::WSAETIMEDOUT);
+  }
   if (socket->tcp == SimSocket::Tcp::kFailed) return Error(socket->connect_error);
   return 0;
 }

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <limits>
 
 #include "link/disk_command.h"
 #include "link/transport.h"
@@ -20,6 +21,12 @@ RaidLevel ChosenRaidLevel(const Tform_Main& f) {
   if (f.radio_RAID0->Checked()) return RaidLevel::kRaid0;
   if (f.radio_RAID1->Checked()) return RaidLevel::kRaid1;
   return RaidLevel::kNone;
+}
+
+// The bar position for a box's percentage: the phase's base plus the number, where a number too
+// large to add (any box may send one) gives the highest position, which the bar bounds anyway.
+int PhasePosition(int base, int number) {
+  return number > std::numeric_limits<int>::max() - base ? std::numeric_limits<int>::max() : base + number;
 }
 
 }  // namespace
@@ -112,7 +119,7 @@ void Tform_Main::GetRAIDCommnadRes(const NasPacket& datagram, const platform::SO
         ShowApplyProgress(110);
         g_RAIDExecStatus.store(RAIDCMD_OK);
       } else if (!text.empty() && number > 0) {
-        ShowApplyProgress(number + 10);
+        ShowApplyProgress(PhasePosition(10, number));
         g_RAIDExecStatus.store(RAIDCMD_OK);
       } else if (!text.empty() && number == -1) {
         damaged();
@@ -122,7 +129,7 @@ void Tform_Main::GetRAIDCommnadRes(const NasPacket& datagram, const platform::SO
       break;
     case RAID_GETFORMATSTATUS_FORUSERSETTING:
       if (!text.empty() && number >= 0) {
-        ShowApplyProgress(number + 130);
+        ShowApplyProgress(PhasePosition(130, number));
         g_RAIDExecStatus.store(RAIDCMD_OK);
       } else if (!text.empty() && number == -1) {
         damaged();

@@ -214,7 +214,8 @@ class HostSocketsImpl final : public Sockets {
     const sockaddr_in n = ToNative(peer);
     if (::connect(e->fd, reinterpret_cast<const sockaddr*>(&n), sizeof n) == 0) return 0;
     if (errno != EINPROGRESS) return FailErrno();
-    const WaitResult r = WaitFor(*e, POLLOUT, -1);
+    // The kernel would retry for about two minutes; the platform gives up much sooner.
+    const WaitResult r = WaitFor(*e, POLLOUT, static_cast<int>(kConnectTimeoutMs));
     if (r != WaitResult::kReady) return FailWait(r);
     int error = 0;
     socklen_t len = sizeof error;

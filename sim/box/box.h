@@ -22,6 +22,7 @@ enum class TcpShape {
   kChunks,         // 100 bytes, a pause (tcp_chunk_gap_ms), the other 412
   kCloseAfter300,  // 300 bytes, then close
   kOversize600,    // the reply and 88 bytes more
+  kDrip,           // one byte at a time, tcp_chunk_gap_ms apart
 };
 
 // Fault switches for tests.
@@ -39,7 +40,7 @@ struct BoxFaults {
   bool never_return_after_reboot = false;
   std::optional<Ipv4> address_after_reboot{};  // come back at another address
   TcpShape tcp_shape = TcpShape::kWhole;
-  uint32_t tcp_chunk_gap_ms = 50;
+  uint32_t tcp_chunk_gap_ms = 50;  // the pause of kChunks, the gap between the bytes of kDrip
 };
 
 struct BoxConfig {

@@ -60,7 +60,8 @@ sim::TcpShape ParseShape(const std::string& text) {
   if (text == "chunks") return sim::TcpShape::kChunks;
   if (text == "close300") return sim::TcpShape::kCloseAfter300;
   if (text == "oversize") return sim::TcpShape::kOversize600;
-  Fail("unknown TCP shape '" + text + "' (whole, refuse, silent, chunks, close300, oversize)");
+  if (text == "drip") return sim::TcpShape::kDrip;
+  Fail("unknown TCP shape '" + text + "' (whole, refuse, silent, chunks, close300, oversize, drip)");
 }
 
 int Number(const std::string& name, const std::string& value) {
@@ -190,7 +191,8 @@ const char* Usage() {
          "  --fault NAME[=V]   silent, delay=MS, wrong-id, wrong-direction, wrong-mac,\n"
          "                     error-class=N, opcode31, duplicates=N, unmatched-status,\n"
          "                     damaged-disk, never-return, tcp=whole|refuse|silent|chunks|\n"
-         "                     close300|oversize, chunk-gap=MS (repeatable)\n"
+         "                     close300|oversize|drip, chunk-gap=MS (the pause of chunks,\n"
+         "                     the gap between the bytes of drip) (repeatable)\n"
          "  --log FILE         write the JSON lines to FILE instead of standard output\n"
          "  --help             this text\n"
          "Stops on SIGINT or SIGTERM.\n";

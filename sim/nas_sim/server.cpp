@@ -181,7 +181,7 @@ void Server::ServeTcp(Node& node) {
     }
     if (reply && faults.reply_delay_ms) platform::Sleep(faults.reply_delay_ms);
     auto send = [&](size_t from, size_t to) {
-      platform::send(c, reinterpret_cast<const char*>(reply->data() + from), static_cast<int>(to - from), 0);
+      return platform::send(c, reinterpret_cast<const char*>(reply->data() + from), static_cast<int>(to - from), 0);
     };
     if (reply) {
       switch (faults.tcp_shape) {
@@ -198,6 +198,13 @@ void Server::ServeTcp(Node& node) {
           break;
         case sim::TcpShape::kCloseAfter300:
           send(0, 300);
+          break;
+        case sim::TcpShape::kDrip:
+          // Until the whole reply is out or the peer has gone (or Stop closed the socket).
+          for (size_t i = 0; i < reply->size(); ++i) {
+            if (i > 0) platform::Sleep(faults.tcp_chunk_gap_ms);
+            if (send(i, i + 1) == platform::SOCKET_ERROR) break;
+          }
           break;
         case sim::TcpShape::kOversize600:
           reply->resize(600, 0xEE);

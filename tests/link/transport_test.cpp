@@ -118,6 +118,7 @@ constexpr const char* kWaiting = "(sendTcpPacket())socket is used by other funct
 constexpr const char* kSelectFailed = "sendTcpPacket(): select(0, &fd , NULL , NULL , &tv);";
 constexpr const char* kShortRead = "if ((0==iRcv) || (SOCKET_ERROR==iRcv)) return 1;";
 constexpr const char* kReadFailed = "sendTcpPacket(): if (!processPacket(g_sockfd))";
+constexpr const char* kRestLate = "processPacket(): the rest of the reply did not arrive in time";
 
 TEST_F(TransportTest, ReplyInTwoPiecesIsAssembled) {
   Box(sim::TcpShape::kChunks, 700);
@@ -201,7 +202,16 @@ TEST_F(TransportTest, EachWayAnExchangeEndsTracesItsStepAndFreesTheHandle) {
        std::nullopt,
        false,
        15000,
-       {kBegin, "processPacket(): the rest of the reply did not arrive in time", kReadFailed}},
+       {kBegin, kRestLate, kReadFailed}},
+      // Every byte comes well within 15 s of the one before; the whole reply still has 15 s.
+      {"one byte every 200 ms",
+       sim::TcpShape::kDrip,
+       200,
+       std::nullopt,
+       false,
+       15000,
+       {kBegin, kRestLate, kReadFailed}},
+      {"one byte every 4 s", sim::TcpShape::kDrip, 4000, std::nullopt, false, 15000, {kBegin, kRestLate, kReadFailed}},
   };
   sim::BoxNode& box = Box(sim::TcpShape::kWhole);
   auto shape_box = [&](sim::TcpShape shape, uint32_t gap_ms) {
@@ -237,10 +247,38 @@ TEST_F(TransportTest, EachWayAnExchangeEndsTracesItsStepAndFreesTheHandle) {
   }
 }
 
-TEST_F(TransportTest, PieceJustInsideTheBoundIsWaitedFor) {
-  Box(sim::TcpShape::kChunks, 14990);
-  EXPECT_TRUE(Exchange());
-  EXPECT_EQ(Now(), 14990u);
+TEST_F(TransportTest, ReplyCompleteJustInsideTheBoundIsAssembled) {
+  struct {
+    sim::TcpShape shape;
+    uint32_t gap_ms;
+    uint64_t last_byte_at;
+  } const cases[] = {{sim::TcpShape::kChunks, 14990, 14990}, {sim::TcpShape::kDrip, 29, 511 * 29}};
+  sim::BoxNode& box = Box(sim::TcpShape::kWhole);
+  for (const auto& k : cases) {
+    box.WithBox([&](sim::Box& b) {
+      b.faults().tcp_shape = k.shape;
+      b.faults().tcp_chunk_gap_ms = k.gap_ms;
+    });
+    window_.replies.clear();
+    const uint64_t start = Now();
+    EXPECT_TRUE(Exchange());
+    EXPECT_EQ(Now() - start, k.last_byte_at);
+    ASSERT_EQ(window_.replies.size(), 1u);
+    EXPECT_EQ(window_.replies[0], WholeReply());
+  }
+}
+
+// Nobody has the selected address: the connect gives up at the platform's bound and the exchange
+// fails as a refused one does.
+TEST_F(TransportTest, AConnectNeverAnsweredFailsAtItsBound) {
+  EXPECT_FALSE(Exchange());
+  EXPECT_EQ(Now(), platform::kConnectTimeoutMs);
+  EXPECT_EQ(window_.result.load(), 1);
+  EXPECT_EQ(TakeTraces(), (std::vector<std::string>{kBegin,
+                                                    "sendTcpPacket(): error: if ( SOCKET_ERROR == connect( g_sockfd, "
+                                                    "(SOCKADDR*) &clientService, sizeof(clientService) ))"}));
+  EXPECT_EQ(g_sockfd.load(), platform::INVALID_SOCKET);
+  EXPECT_EQ(world_.sockets().OpenSockets(), 0u);
 }
 
 TEST_F(TransportTest, UnknownCommandKindReturnsFalseAndLeavesTheStatus) {

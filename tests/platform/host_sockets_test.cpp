@@ -91,4 +91,37 @@ TEST(HostSockets, SelectTimesOutAndConnectToAClosedPortIsRefused) {
   platform::closesocket(t);
 }
 
+// A listener whose accept queue is full leaves further connection requests unanswered, as a box
+// whose SYN-ACK never comes: the connect gives up at the platform's bound, not after the kernel's
+// two minutes, with the error the platform gives for it.
+TEST(HostSockets, AConnectionRequestNeverAnsweredFailsAtTheBound) {
+  platform::SOCKET listener = platform::INVALID_SOCKET;
+  uint16_t port = 40200;
+  for (; port < 40300 && listener == platform::INVALID_SOCKET; ++port) {
+    const platform::SOCKET s = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+    const platform::SOCKADDR_IN a = Loopback(port);
+    if (platform::bind(s, &a, sizeof a) == 0 && platform::listen(s, 0) == 0) {
+      listener = s;
+      break;
+    }
+    platform::closesocket(s);
+  }
+  ASSERT_NE(listener, platform::INVALID_SOCKET);
+  const platform::SOCKADDR_IN to = Loopback(port);
+  // A backlog of 0 queues one connection; nobody accepts it.
+  const platform::SOCKET queued = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+  ASSERT_EQ(platform::connect(queued, &to, sizeof to), 0);
+
+  const platform::SOCKET s = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(platform::connect(s, &to, sizeof to), platform::SOCKET_ERROR);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(platform::WSAGetLastError(), platform::WSAETIMEDOUT);
+  EXPECT_GE(took, std::chrono::milliseconds(platform::kConnectTimeoutMs));
+  EXPECT_LT(took, std::chrono::milliseconds(platform::kConnectTimeoutMs + 2000));
+  EXPECT_EQ(platform::closesocket(s), 0);
+  platform::closesocket(queued);
+  platform::closesocket(listener);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "link/codec.h"
+#include "link/disk_command.h"
 #include "pc_client.h"
 #include "platform/adapters.h"
 #include "platform/thread.h"
@@ -208,6 +209,7 @@ TEST_F(LanTest, TcpRepliesTakeTheShapeTheBoxIsSetTo) {
       {sim::TcpShape::kChunks, {100, 412}, true},
       {sim::TcpShape::kCloseAfter300, {300}, true},
       {sim::TcpShape::kOversize600, {600}, true},
+      {sim::TcpShape::kDrip, std::vector<size_t>(512, 1), true},
   };
   sim::BoxConfig c = BoxAt("192.168.1.20");
   sim::BoxNode& box = world_.AddBox("a", "office", c);
@@ -232,20 +234,51 @@ TEST_F(LanTest, TcpRepliesTakeTheShapeTheBoxIsSetTo) {
     if (k.shape == sim::TcpShape::kChunks) {
       EXPECT_EQ(Now() - start, 700u);
     }
+    if (k.shape == sim::TcpShape::kDrip) {
+      EXPECT_EQ(Now() - start, 511u * 700);
+    }
     platform::closesocket(s);
   }
 }
 
-TEST_F(LanTest, ConnectionsRefusedAtOnceOrTimedOutWhenNobodyAnswers) {
-  sim::BoxConfig c = BoxAt("192.168.1.20");
-  c.faults.tcp_shape = sim::TcpShape::kRefuse;
-  world_.AddBox("a", "office", c);
-  pc::TcpResult r = pc::TcpExchange("192.168.1.20", 9998, pc::Bytes(512));
-  EXPECT_EQ(r.connect_error, platform::WSAECONNREFUSED);
-  EXPECT_EQ(Now(), 0u);
-  r = pc::TcpExchange("192.168.1.99", 9998, pc::Bytes(512));
-  EXPECT_EQ(r.connect_error, platform::WSAETIMEDOUT);
-  EXPECT_EQ(Now(), sim::Lan::kConnectTimeoutMs);
+// A connection request fails at once when refused, and at the platform's bound whenever its
+// answer does not come by then: nobody has the address, the box is rebooting, or the answer
+// would arrive later over a slow link, or never once the LAN has stopped.
+TEST_F(LanTest, ConnectionsRefusedAtOnceOrTimedOutWhenNoAnswerComesInTime) {
+  sim::BoxConfig refusing = BoxAt("192.168.1.20");
+  refusing.faults.tcp_shape = sim::TcpShape::kRefuse;
+  world_.AddBox("refusing", "office", refusing);
+  sim::BoxNode& rebooting = world_.AddBox("rebooting", "office", BoxAt("192.168.1.21"));
+  NasPacket reboot;
+  BuildDiskCommandPacket(reboot, 0, NasPassword{}, "REBOOT");
+  rebooting.WithBox(
+      [&](sim::Box& b) { b.HandleDatagram(std::vector<uint8_t>(reboot.begin(), reboot.end()), 0, "pc"); });
+  sim::BoxNode& slow = world_.AddBox("slow", "office", BoxAt("192.168.1.22"));
+  slow.host().SetLink(sim::LinkConditions{11000});
+  world_.AddBox("whole", "office", BoxAt("192.168.1.23"));
+  struct {
+    const char* what;
+    const char* ip;
+    bool stop_lan_first;
+    int error;
+    uint64_t took;
+  } const cases[] = {
+      {"refused", "192.168.1.20", false, platform::WSAECONNREFUSED, 0},
+      {"nobody there", "192.168.1.99", false, platform::WSAETIMEDOUT, platform::kConnectTimeoutMs},
+      {"rebooting", "192.168.1.21", false, platform::WSAETIMEDOUT, platform::kConnectTimeoutMs},
+      {"answer after the bound", "192.168.1.22", false, platform::WSAETIMEDOUT, platform::kConnectTimeoutMs},
+      {"LAN stopped", "192.168.1.23", true, platform::WSAETIMEDOUT, platform::kConnectTimeoutMs},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    if (k.stop_lan_first) world_.lan().Stop();
+    const uint64_t start = Now();
+    const pc::TcpResult r = pc::TcpExchange(k.ip, 9998, pc::Bytes(512));
+    EXPECT_EQ(r.connect_result, platform::SOCKET_ERROR);
+    EXPECT_EQ(r.connect_error, k.error);
+    EXPECT_EQ(Now() - start, k.took);
+    EXPECT_EQ(world_.sockets().OpenSockets(), 0u);
+  }
 }
 
 class AdapterTest : public ::testing::Test {

@@ -1,131 +1,13 @@
-// The wizard's discovery on the host's own sockets and adapters, on the real clock: the PC in a
-// network namespace with two adapters on two subnets, nas-sim boxes on both. The test's thread
-// enters the PC's namespace before the wizard exists, so that the wizard's sockets and threads
-// (the receiver, the adapter scan) live there.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+// The wizard's discovery on the host: boxes on both of the PC's subnets are listed.
 #include <set>
+#include <string>
+#include <vector>
 
-#include "link/codec.h"
-#include "link/transport.h"
-#include "netns.h"
-#include "pc_client.h"
-#include "platform/sockets.h"
-#include "platform/thread.h"
-#include "toolkit/application.h"
-#include "wizard/forms/forms.h"
-#include "wizard/main_form.h"
-#include "wizard/program.h"
+#include "host_fixture.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class DiscoveryHostTest : public ::testing::Test {
- protected:
-  // Subnet 0 (the PC's eth0, its default route) holds box namespace 0, subnet 1 (eth1) box 1.
-  void SetUp() override {
-    std::string why_not;
-    net_ = netns::TestNetwork::Create(1, &why_not);
-    if (!net_) GTEST_SKIP() << why_not;
-    if (net_->AddSubnet(1) != 1) GTEST_SKIP() << "a second subnet could not be set up with 'ip'";
-    // The emulated services keep their files in the test's own folder.
-    setenv("XDG_STATE_HOME", net_->TempFile("state").c_str(), 1);
-    platform::MarkMainThread();
-  }
-  void TearDown() override {
-    if (app_) {
-      while (form_Main && form_Main->ipConfigThreadCount > 0) app_->HandleMessage();
-      StopUdpReceiver();
-      while (!app_->Components().empty()) delete app_->Components().back();
-      app_.reset();
-    }
-    pc_.reset();
-    boxes_.clear();
-  }
-
-  // One nas-sim in box namespace `ns`, answering for the given addresses of that namespace.
-  void StartBoxes(int ns, const std::vector<std::string>& addresses) {
-    for (size_t i = 1; i < addresses.size(); ++i) ASSERT_TRUE(net_->AddBoxAddress(ns, addresses[i])) << addresses[i];
-    const std::string tag = "boxes" + std::to_string(ns);
-    const std::string config = net_->TempFile(tag + ".json");
-    std::ofstream out(config);
-    out << R"({"log": ")" << net_->TempFile(tag + ".jsonl") << R"(", "boxes": [)";
-    for (size_t i = 0; i < addresses.size(); ++i) {
-      char mac[32];
-      std::snprintf(mac, sizeof mac, "00:11:32:%02X:%02X:%02X", ns, static_cast<unsigned>(i >> 8),
-                    static_cast<unsigned>(i & 0xFF));
-      const std::string model = "NAS-" + std::to_string(ns) + "-" + std::to_string(i);
-      out << (i ? "," : "") << R"({"name": ")" << model << R"(", "model": ")" << model << R"(", "address": ")"
-          << addresses[i] << R"(", "mac": ")" << mac << R"("})";
-    }
-    out << "]}";
-    out.close();
-    std::vector<std::string> argv = {"ip", "netns", "exec", net_->box(ns), NAS_SIM_PATH};
-    if (addresses.size() == 1) {
-      argv.insert(argv.end(), {"--name", "NAS-" + std::to_string(ns) + "-0", "--log", net_->TempFile(tag + ".jsonl")});
-    } else {
-      argv.insert(argv.end(), {"--config", config});
-    }
-    boxes_.push_back(
-        std::make_unique<netns::Process>(argv, net_->TempFile(tag + ".out"), net_->TempFile(tag + ".err")));
-    box_tags_.push_back(tag);
-  }
-
-  // From here on the test's thread is the PC. Waits until every box answers a unicast request,
-  // then makes the wizard's windows as the program does.
-  void StartWizard(const std::vector<std::string>& every_box) {
-    pc_ = std::make_unique<netns::EnterNamespace>(net_->pc());
-    ASSERT_TRUE(pc_->ok());
-    {
-      pc::Udp probe;
-      NasPacket request;
-      BuildDiscoveryRequest(request);
-      std::set<std::string> waiting(every_box.begin(), every_box.end());
-      for (int attempt = 0; attempt < 100 && !waiting.empty(); ++attempt) {
-        for (const std::string& box : waiting) probe.SendTo(box, 9999, pc::Bytes(request.begin(), request.end()));
-        for (const pc::Received& r : probe.ReceiveAll(0)) waiting.erase(r.from.substr(0, r.from.find(':')));
-        platform::Sleep(50);
-      }
-      ASSERT_TRUE(waiting.empty()) << waiting.size() << " boxes do not answer; " << BoxErrors();
-    }
-    app_ = std::make_unique<TApplication>();
-    RegisterWizardForms();
-    Application->SetTitle(kProductTitle);
-    CreateWizardWindows();
-  }
-  std::string BoxErrors() const {
-    std::string text;
-    for (const std::string& tag : box_tags_) text += ReadFile(net_->TempFile(tag + ".err"));
-    return text;
-  }
-  void WaitForRoundEnd() {
-    while (form_Main->timer_DeviceDiscovery->Enabled()) app_->HandleMessage();
-  }
-  std::set<std::string> ListedAddresses() const {
-    std::set<std::string> addresses;
-    for (int i = 0; i < form_Main->ListView1->Count(); ++i)
-      addresses.insert(form_Main->ListView1->Item(i)->SubItems()[0]);
-    return addresses;
-  }
-  static std::vector<std::string> Hosts(int subnet, int first, int count) {
-    std::vector<std::string> addresses;
-    for (int i = 0; i < count; ++i) addresses.push_back(netns::TestNetwork::SubnetAddress(subnet, first + i));
-    return addresses;
-  }
-
-  std::unique_ptr<netns::TestNetwork> net_;
-  std::vector<std::unique_ptr<netns::Process>> boxes_;
-  std::vector<std::string> box_tags_;
-  std::unique_ptr<netns::EnterNamespace> pc_;
-  std::unique_ptr<TApplication> app_;
-};
+using DiscoveryHostTest = WizardHostTest;
 
 TEST_F(DiscoveryHostTest, BoxesOnBothAdaptersSubnetsAreListedWithTheirOwnAddresses) {
   const std::vector<std::string> first = {"10.77.0.2", "10.77.0.12"}, second = {"10.78.0.2"};

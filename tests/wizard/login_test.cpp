@@ -213,6 +213,12 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptCase{"refused", [](sim::BoxFaults& f) { f.tcp_shape = sim::TcpShape::kRefuse; }, "", 1, 1},
         AttemptCase{"closed_early", [](sim::BoxFaults& f) { f.tcp_shape = sim::TcpShape::kCloseAfter300; }, "", 1, 1},
         AttemptCase{"no_reply", [](sim::BoxFaults& f) { f.tcp_shape = sim::TcpShape::kSilent; }, "", 1, 1},
+        AttemptCase{"dripped",
+                    [](sim::BoxFaults& f) {
+                      f.tcp_shape = sim::TcpShape::kDrip;
+                      f.tcp_chunk_gap_ms = 200;
+                    },
+                    "", 1, 1},
         AttemptCase{"unsupported", [](sim::BoxFaults& f) { f.error_class = 0x02; }, "", 2, 2},
         AttemptCase{"disk_status_unreadable", [](sim::BoxFaults& f) { f.unmatched_disk_status = true; }, "", 3, -1}),
     [](const auto& info) { return info.param.name; });

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "scripted_tcp.h"
+#include "sim/world.h"
+#include "toolkit/application.h"
+
+namespace fuzz {
+
+// The wizard's six windows, made once for a fuzz target's run as the program makes them, on the
+// virtual clock and a simulated PC at 192.168.1.100/24. Its TCP exchanges are acted out from
+// scripts; the box at kBoxIp answers every disk command with the text last set.
+class WizardHarness {
+ public:
+  static constexpr const char* kBoxIp = "192.168.1.20";
+
+  // Made at the first call, never destroyed: the run ends with the process.
+  static WizardHarness& Get();
+
+  ScriptedTcpSockets& tcp() { return tcp_; }
+  // The text of the next disk-command replies.
+  void SetDiskReply(std::string text);
+  // Lists the box as the only, selected row of the device list.
+  void ListTheBox();
+  // Runs the message loop until `done` holds.
+  template <class Done>
+  void RunUntil(Done done) {
+    while (!done()) app_->HandleMessage();
+  }
+
+ private:
+  WizardHarness();
+  struct DiskPeer;
+
+  sim::World world_;
+  ScriptedTcpSockets tcp_{world_.sockets()};
+  std::shared_ptr<DiskPeer> disk_peer_;
+  TApplication* app_ = nullptr;
+};
+
+}  // namespace fuzz
