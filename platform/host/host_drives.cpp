@@ -7,6 +7,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/gtk_bookmarks.h"
 #include "platform/state_file.h"
 
 namespace platform {
@@ -66,6 +67,7 @@ class HostDrivesImpl final : public Drives {
     const ConnectionTable before = table;
     const DWORD result = use(table);
     if (table != before || (restarted && existed)) Save(table);
+    FollowRememberedConnections(s_.bookmarks, before.profile(), table.profile());
     return result;
   }
 
@@ -186,7 +188,11 @@ std::string HostTempFolder() {
 }
 
 Drives& HostDrives() {
-  static const std::unique_ptr<Drives> drives = MakeHostDrives({});
+  static const std::unique_ptr<Drives> drives = [] {
+    HostDriveSources sources;
+    sources.bookmarks = GtkBookmarksPath();
+    return MakeHostDrives(std::move(sources));
+  }();
   return *drives;
 }
 
