@@ -17,6 +17,8 @@ struct HostDriveSources {
   std::string mounts = "/proc/self/mounts";
   std::string boot_id = "/proc/sys/kernel/random/boot_id";  // a new one means a restart
   std::string temp_folder;                                  // empty: HostTempFolder()
+  // The desktop's bookmarks that follow the remembered connections; empty: none.
+  std::string bookmarks;
 };
 
 constexpr const char* kDrivesFileName = "drives.txt";

@@ -49,8 +49,8 @@ std::optional<fs::path> WriteTarget(const fs::path& path) {
   return std::nullopt;
 }
 
-// Replaces the file at once: the bytes go to a new file beside it, which is renamed over it. The
-// file keeps its permissions; a new one is the user's alone.
+}  // namespace
+
 std::string ReplaceFile(const std::string& path, std::string_view bytes) {
   std::error_code error;
   const fs::path given(path);
@@ -78,8 +78,6 @@ std::string ReplaceFile(const std::string& path, std::string_view bytes) {
   if (!done) ::unlink(temporary.c_str());
   return why;
 }
-
-}  // namespace
 
 std::string StateFilePath(const std::string& folder, const char* name) {
   const std::string base = folder.empty() ? StateFolderPath() : folder;

@@ -83,6 +83,11 @@ class StateDocument {
   std::map<std::pair<std::string, std::string>, size_t> entry_line_;
 };
 
+// Replaces the file at `path` with `bytes` at once (a new file beside it, renamed over it): a
+// link is written through to its target, the file keeps its permissions, a new one and a missing
+// folder are the user's alone. Empty on success, else why it failed.
+std::string ReplaceFile(const std::string& path, std::string_view bytes);
+
 // Reports a line of a state file that the service cannot read, on the standard error, once per
 // file, line and text: "<service>: <file>:<line>: <reason>; line skipped".
 void ReportSkippedLine(std::string_view service, const std::string& file, size_t line, std::string_view text,

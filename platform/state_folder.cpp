@@ -21,9 +21,11 @@ std::string HomeFromUserDatabase() {
 
 }  // namespace
 
+std::string HomeFolder(const char* home) { return home && home[0] == '/' ? home : HomeFromUserDatabase(); }
+
 std::string StateFolderFor(const char* xdg_state_home, const char* home) {
   if (xdg_state_home && xdg_state_home[0] == '/') return std::string(xdg_state_home) + "/" + kFolderName;
-  std::string base = home && home[0] == '/' ? home : HomeFromUserDatabase();
+  const std::string base = HomeFolder(home);
   if (base.empty()) return {};
   return base + "/.local/state/" + kFolderName;
 }

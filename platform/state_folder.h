@@ -13,6 +13,10 @@ std::string StateFolderPath();
 // platform::Exception naming the folder when it cannot be made.
 std::string EnsureStateFolder();
 
+// The user's home: `home` when it is an absolute path, else the current user's home from the user
+// database; empty when neither gives one.
+std::string HomeFolder(const char* home);
+
 // The rule behind StateFolderPath for given variables: XDG_STATE_HOME counts only when it is an
 // absolute path; without a usable home the folder lies below the current user's home from the
 // user database. Empty when neither gives a home.

@@ -141,7 +141,12 @@ bool TApplication::DoPendingWork() {
   bool did = false;
   // A handler that throws ends its own piece of work, not the loop: the exception is shown and
   // the rest of the turn runs.
-  if (event_source_) Guarded([this] { event_source_->DispatchPending(); });
+  if (event_source_) {
+    // Input whose handler threw was input all the same.
+    bool input = true;
+    Guarded([this, &input] { input = event_source_->DispatchPending(); });
+    did = input;
+  }
   // The messages present now; what they post runs on the next turn.
   std::deque<std::function<void()>> batch;
   {

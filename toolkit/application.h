@@ -22,8 +22,9 @@ class TTimer;
 class TEventSource {
  public:
   virtual ~TEventSource() = default;
-  // Main thread: turns the OS input that arrived into model events.
-  virtual void DispatchPending() = 0;
+  // Main thread: turns the OS input that arrived into model events; returns whether there was
+  // any. Input is work like a posted message: a handler it ran may have ended a modal loop.
+  virtual bool DispatchPending() = 0;
   // Main thread: blocks until input arrives, Wake() is called or the deadline (clock ms) passes.
   virtual void WaitIdle(std::optional<uint64_t> deadline_ms) = 0;
   // Any thread: ends a WaitIdle.
@@ -90,6 +91,9 @@ class TApplication : public TComponent {
   // Modal forms, innermost last. Input reaches only the innermost modal form.
   const std::vector<TForm*>& ModalForms() const { return modal_forms_; }
   void RunModalLoop(TForm* form);
+  // The window that takes the keyboard and comes to the front: the innermost modal form, else
+  // the main form.
+  TForm* ActiveForm() const { return modal_forms_.empty() ? main_form_ : modal_forms_.back(); }
 
   // Timers register themselves.
   void AddTimer(TTimer* timer);

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/unicode.h"
@@ -282,18 +283,27 @@ bool TScreenPresenter::Alive(const TForm* form) const {
 
 void TScreenPresenter::Update() {
   publisher_.Sync();
-  // Forms that went away, or are hidden, lose their window.
-  for (auto it = windows_.begin(); it != windows_.end();) {
-    TForm* form = it->first;
+  // Forms that went away, or are hidden, lose their window. The keyboard moves to the active
+  // window first: once a focused window is gone, keys typed before a window manager (or nobody)
+  // gives the focus elsewhere would be lost.
+  std::vector<TForm*> leaving;
+  for (const auto& [form, window] : windows_) {
     const bool keep =
         Alive(form) && form->Visible() && (!app_.Minimized() || (form == app_.MainForm() && WindowManagerMoves()));
-    if (keep) {
-      ++it;
-      continue;
-    }
-    if (move_ && move_->window == it->second.get()) move_.reset();
-    it = windows_.erase(it);
+    if (!keep) leaving.push_back(form);
   }
+  if (!leaving.empty()) {
+    FocusActiveWindow();
+    // What was typed into the leaving windows until the focus moved is read while SDL still
+    // knows them; it drops the input of windows it no longer has.
+    SyncDisplay(wake_window_);
+    SDL_PumpEvents();
+  }
+  for (TForm* form : leaving) {
+    if (move_ && move_->window == windows_[form].get()) move_.reset();
+    windows_.erase(form);
+  }
+  bool shown = false;
   for (TForm* form : Screen->Forms()) {
     if (!form->Visible()) continue;
     auto it = windows_.find(form);
@@ -310,12 +320,31 @@ void TScreenPresenter::Update() {
         SDL_SetWindowModalFor(it->second->Sdl(), windows_[app_.MainForm()]->Sdl());
       }
       it->second->BringToFront();
+      shown = true;
     } else {
       if (SDL_GetWindowFlags(it->second->Sdl()) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(it->second->Sdl());
       it->second->Apply();
     }
   }
+  if (shown || !leaving.empty()) FocusActiveWindow();
   ApplyCursor();
+}
+
+void TScreenPresenter::FocusActiveWindow() {
+  const auto active = windows_.find(app_.ActiveForm());
+  if (active == windows_.end()) return;
+  const unsigned long focus = InputFocusOn(active->second->Sdl());
+  if (focus == X11WindowOf(active->second->Sdl())) return;
+  // The keyboard is the program's to move while one of its windows has it, or nobody does
+  // (without a window manager, once a focused window went, nobody does). From another program's
+  // window only the window manager may take it.
+  bool ours = focus == 0 || focus == 1;
+  for (const auto& [form, window] : windows_) ours = ours || focus == X11WindowOf(window->Sdl());
+  if (ours || !WindowManagerHas(wake_window_, "_NET_ACTIVE_WINDOW")) {
+    SetInputFocus(active->second->Sdl());
+  } else {
+    active->second->BringToFront();
+  }
 }
 
 void TScreenPresenter::ApplyCursor() {
@@ -333,15 +362,21 @@ TScreenPresenter::Window* TScreenPresenter::WindowOfId(uint32_t id) const {
 }
 
 TForm* TScreenPresenter::KeyboardTarget(Window* window) const {
-  // Keys typed into a window under a modal one belong to the modal window.
+  // Keys typed into a window under a modal one belong to the modal window; keys typed ahead
+  // into a dialog that has closed since, to the window that is active now.
   if (!app_.ModalForms().empty()) return app_.ModalForms().back();
-  return window ? &window->Form() : nullptr;
+  return window ? &window->Form() : app_.ActiveForm();
 }
 
-void TScreenPresenter::DispatchPending() {
+bool TScreenPresenter::DispatchPending() {
   SDL_Event event;
-  while (SDL_PollEvent(&event)) Handle(event);
+  bool any = false;
+  while (SDL_PollEvent(&event)) {
+    any = true;
+    Handle(event);
+  }
   Update();
+  return any;
 }
 
 void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {
@@ -385,6 +420,8 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN: {
       Window* window = WindowOfId(event.button.windowID);
       if (!window) return;
+      // A click in any of the program's windows gives the keyboard back to the active one.
+      FocusActiveWindow();
       const TMouseButton button = ButtonOf(event.button.button);
       buttons_ |= ButtonState(button);
       int x = 0, y = 0;

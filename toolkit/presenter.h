@@ -37,7 +37,7 @@ class TScreenPresenter : public TEventSource {
   TScreenPresenter(const TScreenPresenter&) = delete;
   TScreenPresenter& operator=(const TScreenPresenter&) = delete;
 
-  void DispatchPending() override;
+  bool DispatchPending() override;
   void WaitIdle(std::optional<uint64_t> deadline_ms) override;
   void Wake() override;
 
@@ -64,6 +64,8 @@ class TScreenPresenter : public TEventSource {
   void MoveByCaption(Window& window);
   void EndMove();
   void ApplyCursor();
+  // Gives the keyboard focus to the window of the application's active form, unless it has it.
+  void FocusActiveWindow();
   bool Alive(const TForm* form) const;
 
   TApplication& app_;

@@ -30,12 +30,6 @@ struct TWindowPublisher::State {
     }
     return nullptr;
   }
-  // The window the program puts in front: the innermost modal form, else the main form.
-  TForm* FrontForm() const {
-    if (!app.ModalForms().empty()) return app.ModalForms().back();
-    return app.MainForm();
-  }
-
   static void Raise(TForm* form) {
     if (form && form->Window()) form->Window()->BringToFront();
   }
@@ -53,7 +47,7 @@ struct TWindowPublisher::State {
         return;
       case platform::SW_SHOW:
         if (form && !form->Visible()) form->Show();
-        Raise(form ? form : FrontForm());
+        Raise(form ? form : app.ActiveForm());
         return;
       default:
         return;
@@ -61,7 +55,7 @@ struct TWindowPublisher::State {
   }
 
   void Front(platform::HWND handle) {
-    if (handle == app_window.handle) return Raise(FrontForm());
+    if (handle == app_window.handle) return Raise(app.ActiveForm());
     Raise(FormOf(handle));
   }
 };

@@ -96,3 +96,28 @@ void StartWindowManagerMove(SDL_Window* window, int x, int y, int button) {
   }
   XFlush(x11.display);
 }
+
+unsigned long InputFocusOn(SDL_Window* window) {
+  const X11Info x11 = X11Of(window);
+  Window focus = None;
+  int revert = 0;
+  if (x11.display) XGetInputFocus(x11.display, &focus, &revert);
+  return focus;
+}
+
+void SetInputFocus(SDL_Window* window) {
+  const X11Info x11 = X11Of(window);
+  XWindowAttributes attributes;
+  // Focusing a window that is not viewable is an X error, which would end the program.
+  if (!x11.display || !XGetWindowAttributes(x11.display, x11.window, &attributes) ||
+      attributes.map_state != IsViewable) {
+    return;
+  }
+  XSetInputFocus(x11.display, x11.window, RevertToPointerRoot, CurrentTime);
+  XFlush(x11.display);
+}
+
+void SyncDisplay(SDL_Window* window) {
+  const X11Info x11 = X11Of(window);
+  if (x11.display) XSync(x11.display, False);
+}

@@ -19,3 +19,15 @@ bool WindowManagerHas(SDL_Window* window, const char* feature);
 // none) at the screen position x, y started it. The manager takes the pointer, so the press's
 // release never reaches the program; SDL is given one so that its button state stays right.
 void StartWindowManagerMove(SDL_Window* window, int x, int y, int button);
+
+// The X window that has the keyboard focus on the window's display: 0 for none, 1 for whichever
+// window the pointer is in.
+unsigned long InputFocusOn(SDL_Window* window);
+
+// Gives the window, when it is viewable, the keyboard focus directly, as a window manager would.
+// Should the window go, the focus reverts to the pointer's window, never to nothing.
+void SetInputFocus(SDL_Window* window);
+
+// Waits until the X server has carried out every request sent so far, so that the events it
+// generated before are all read.
+void SyncDisplay(SDL_Window* window);

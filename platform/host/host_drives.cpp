@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/gtk_bookmarks.h"
 #include "platform/state_file.h"
 #include "platform/temp_folder.h"
 #include "platform/unicode.h"
@@ -81,6 +82,7 @@ class HostDrivesImpl final : public Drives {
     if (!document.Save(kService, file, old_entries, new_entries, {kHeader, nullptr})) {
       return result == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : result;
     }
+    FollowRememberedConnections(s_.bookmarks, before.profile(), table.profile());
     return result;
   }
 
@@ -201,7 +203,11 @@ std::unique_ptr<Drives> MakeHostDrives(HostDriveSources sources) {
 }
 
 Drives& HostDrives() {
-  static const std::unique_ptr<Drives> drives = MakeHostDrives({});
+  static const std::unique_ptr<Drives> drives = [] {
+    HostDriveSources sources;
+    sources.bookmarks = GtkBookmarksPath();
+    return MakeHostDrives(std::move(sources));
+  }();
   return *drives;
 }
 

@@ -209,7 +209,7 @@ std::string Box::DiskCommand(const std::string& text, uint64_t now_ms) {
 }
 
 std::optional<Box::Bytes> Box::HandleTcpRequest(std::span<const uint8_t> request, uint64_t now_ms,
-                                                const std::string& peer) {
+                                                const std::string& peer, const std::optional<ArrivalNetwork>& arrival) {
   BoxRequest log;
   log.transport = "tcp";
   log.peer = peer;
@@ -232,7 +232,7 @@ std::optional<Box::Bytes> Box::HandleTcpRequest(std::span<const uint8_t> request
     reply = ProbeReply(request);
   } else {
     if (request.size() < w::kRequestBody + w::kSettingsSize) return ignore("settings record cut short");
-    reply = SettingsReply(request, now_ms, log);
+    reply = SettingsReply(request, now_ms, arrival, log);
   }
   if (config_.faults.silent) return ignore("silent");
   ApplyHeaderFaults(reply);
@@ -249,17 +249,24 @@ Box::Bytes Box::ProbeReply(std::span<const uint8_t> request) {
   return reply;
 }
 
-Box::Bytes Box::SettingsRecord(uint64_t now_ms) const {
+Box::Bytes Box::SettingsRecord(uint64_t now_ms, const std::optional<ArrivalNetwork>& arrival) const {
   Bytes r(w::kSettingsSize, 0);
   const Network& n = pending_ ? *pending_ : network_;
+  Network shown = n;
+  shown.address = n.dhcp ? network_.address : n.address;
+  shown.mask = n.dhcp ? network_.mask : n.mask;
+  // Without an address of its own the box has the network it was reached on, its DNS server
+  // being the gateway, as a home router hands them out.
+  if (shown.address == 0 && arrival)
+    shown = Network{n.dhcp, arrival->address, arrival->mask, arrival->gateway, arrival->gateway, 0};
   r[w::kSetIpMode] = n.dhcp ? 0 : w::kIpModeFixed;
   w::PutText(r, w::kSetMacText, 12, MacText(config_.mac));
   w::PutText(r, w::kSetHostName, 64, config_.host_name);
-  PutAddress(r, w::kSetAddress, n.dhcp ? network_.address : n.address);
-  PutAddress(r, w::kSetMask, n.dhcp ? network_.mask : n.mask);
-  PutAddress(r, w::kSetGateway, n.gateway);
-  PutAddress(r, w::kSetDns1, n.dns1);
-  PutAddress(r, w::kSetDns2, n.dns2);
+  PutAddress(r, w::kSetAddress, shown.address);
+  PutAddress(r, w::kSetMask, shown.mask);
+  PutAddress(r, w::kSetGateway, shown.gateway);
+  PutAddress(r, w::kSetDns1, shown.dns1);
+  PutAddress(r, w::kSetDns2, shown.dns2);
   w::PutText(r, w::kSetTimeZone, 16, config_.time_zone);
   w::PutText(r, w::kSetUser, 40, "admin");
   w::PutText(r, w::kSetPassword, 40, config_.admin_password);
@@ -267,7 +274,8 @@ Box::Bytes Box::SettingsRecord(uint64_t now_ms) const {
   return r;
 }
 
-Box::Bytes Box::SettingsReply(std::span<const uint8_t> request, uint64_t now_ms, BoxRequest& log) {
+Box::Bytes Box::SettingsReply(std::span<const uint8_t> request, uint64_t now_ms,
+                              const std::optional<ArrivalNetwork>& arrival, BoxRequest& log) {
   const std::span<const uint8_t> rec = request.subspan(w::kRequestBody, w::kSettingsSize);
   const uint8_t action = rec[w::kSetAction];
   if (action == w::kActionRead) {
@@ -314,7 +322,7 @@ Box::Bytes Box::SettingsReply(std::span<const uint8_t> request, uint64_t now_ms,
     return ReplyHeader(request, w::kOpSettings, w::kErrorUnsupported);
   }
   Bytes reply = ReplyHeader(request, w::kOpSettings, 0);
-  const Bytes record = SettingsRecord(now_ms);
+  const Bytes record = SettingsRecord(now_ms, arrival);
   std::copy(record.begin(), record.end(), reply.begin() + w::kReplyBody);
   reply[w::kReplyBody + w::kSetAction] = action;
   return reply;

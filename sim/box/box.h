@@ -76,6 +76,12 @@ struct BoxRequest {
   std::string ignored;                                      // why no reply was made, empty when answered
 };
 
+// The network a request came in on, as the host knows it; a box without an address of its own
+// (nas-sim on every address of the host) reports it as the network it has from DHCP.
+struct ArrivalNetwork {
+  Ipv4 address = 0, mask = 0, gateway = 0;
+};
+
 // The box: the wizard's peer. It answers the requests on UDP 9999 (discovery, disk commands) and
 // TCP 9998 (probe, settings) at a given time; it trusts no length or field of a request.
 class Box {
@@ -86,7 +92,8 @@ class Box {
   // A datagram on UDP 9999: the datagrams to send back to its source (none, one or duplicates).
   std::vector<Bytes> HandleDatagram(std::span<const uint8_t> request, uint64_t now_ms, const std::string& peer);
   // The first 512 bytes of a TCP connection: the reply, or nothing.
-  std::optional<Bytes> HandleTcpRequest(std::span<const uint8_t> request, uint64_t now_ms, const std::string& peer);
+  std::optional<Bytes> HandleTcpRequest(std::span<const uint8_t> request, uint64_t now_ms, const std::string& peer,
+                                        const std::optional<ArrivalNetwork>& arrival = std::nullopt);
 
   // False while the box reboots (and for good after a reboot it never comes back from).
   bool Online(uint64_t now_ms);
@@ -116,8 +123,9 @@ class Box {
   Bytes DiscoveryReply(std::span<const uint8_t> request);
   std::optional<Bytes> DiskCommandReply(std::span<const uint8_t> request, uint64_t now_ms, BoxRequest& log);
   Bytes ProbeReply(std::span<const uint8_t> request);
-  Bytes SettingsReply(std::span<const uint8_t> request, uint64_t now_ms, BoxRequest& log);
-  Bytes SettingsRecord(uint64_t now_ms) const;
+  Bytes SettingsReply(std::span<const uint8_t> request, uint64_t now_ms, const std::optional<ArrivalNetwork>& arrival,
+                      BoxRequest& log);
+  Bytes SettingsRecord(uint64_t now_ms, const std::optional<ArrivalNetwork>& arrival) const;
   std::string DiskCommand(const std::string& text, uint64_t now_ms);
   void Report(BoxRequest& log, uint64_t now_ms);
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/clock.h"
+#include "platform/host_network.h"
 
 namespace nas_sim {
 namespace {
@@ -153,6 +154,15 @@ void Server::ServeUdp(platform::SOCKET s, std::vector<Node*> nodes) {
   }
 }
 
+std::optional<sim::ArrivalNetwork> Server::ArrivalOf(const Node& node, const platform::SOCKADDR_IN& peer) {
+  // A box on every address of the host is reached on the address of the interface toward the
+  // peer; a box on an address of its own has its own settings.
+  if (node.setup.config.address != 0) return std::nullopt;
+  const std::optional<platform::HostNetwork> n = platform::HostNetworkToward(platform::Ntohl(peer.sin_addr.s_addr));
+  if (!n) return std::nullopt;
+  return sim::ArrivalNetwork{n->address, n->mask, n->gateway};
+}
+
 void Server::ServeTcp(Node& node) {
   for (;;) {
     platform::SOCKADDR_IN peer;
@@ -175,8 +185,9 @@ void Server::ServeTcp(Node& node) {
     std::optional<std::vector<uint8_t>> reply;
     sim::BoxFaults faults;
     if (request.size() == 512) {
+      const std::optional<sim::ArrivalNetwork> arrival = ArrivalOf(node, peer);
       std::lock_guard<std::mutex> lock(node.mutex);
-      reply = node.box->HandleTcpRequest(request, platform::CurrentClock().NowMs() - start_ms_, Text(peer));
+      reply = node.box->HandleTcpRequest(request, platform::CurrentClock().NowMs() - start_ms_, Text(peer), arrival);
       faults = node.box->faults();
     }
     if (reply && faults.reply_delay_ms) platform::Sleep(faults.reply_delay_ms);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/firewall.h"
+#include "platform/gtk_bookmarks.h"
 #include "platform/host_drives.h"
 #include "platform/host_firewall.h"
 #include "platform/host_processes.h"
@@ -103,6 +105,95 @@ TEST_F(HostStateTest, ConnectionsOutliveTheServiceObjectAndPersistentOnesARestar
   EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
   InstallDrives(nullptr);
   EXPECT_NE(Read(StateFile(kDrivesFileName)).find("session second-boot\n"), std::string::npos);
+}
+
+// The user's home for one test: HOME set, XDG_CONFIG_HOME unset, both as they were after it.
+class ScopedHome {
+ public:
+  explicit ScopedHome(const std::string& home) {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  ~ScopedHome() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(HostStateTest, ARememberedConnectionIsBookmarkedForTheDesktopUntilItIsCancelled) {
+  const std::string home = state_.File("home");
+  std::filesystem::create_directories(home);
+  ScopedHome scoped_home(home);
+  const std::string bookmarks = home + "/.config/gtk-3.0/bookmarks";
+  HostDriveSources sources = Sources();
+  sources.bookmarks = GtkBookmarksPath();
+  ASSERT_EQ(sources.bookmarks, bookmarks);
+  const std::string ours = "smb://Storage/Volume_1 Z: Volume_1 on Storage\n";
+  auto connect = [](const char* letter, const char* share, DWORD flags) {
+    NETRESOURCEA resource;
+    resource.dwType = RESOURCETYPE_DISK;
+    resource.lpLocalName = const_cast<char*>(letter);
+    resource.lpRemoteName = const_cast<char*>(share);
+    return WNetAddConnection2A(&resource, "", "", flags);
+  };
+  struct Case {
+    const char* what;
+    std::optional<std::string> before;  // the user's file, nothing when it (and its folder) is missing
+    std::string with_ours;
+    std::string after_cancel;
+  };
+  // The user's own lines: CR LF ends, the same share under a label of the user's, and a last
+  // line without its end, which gets one so that the next line is a line of its own.
+  const std::string users = "file:///srv/music Music\r\nsmb://Storage/Volume_1 mine\nsftp://backup/home";
+  const Case cases[] = {
+      {"no file and no folder yet", std::nullopt, ours, ""},
+      {"the user's bookmarks", users, users + "\n" + ours, users + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(home + "/.config");
+    std::filesystem::remove_all(state_.File("state"));
+    std::ofstream(boot_) << "first-boot\n";
+    if (c.before) {
+      std::filesystem::create_directories(home + "/.config/gtk-3.0");
+      std::ofstream(bookmarks, std::ios::binary) << *c.before;
+    }
+    {
+      auto drives = MakeHostDrives(sources);
+      InstallDrives(drives.get());
+      EXPECT_EQ(connect("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
+      EXPECT_EQ(connect("Y:", "\\\\Storage\\Volume_2", 0), 0u) << "a connection of this session only";
+      InstallDrives(nullptr);
+    }
+    EXPECT_EQ(Read(bookmarks), c.with_ours);
+
+    // After a restart the remembered connection is back, and its bookmark is there once.
+    std::ofstream(boot_) << "second-boot\n";
+    auto drives = MakeHostDrives(sources);
+    InstallDrives(drives.get());
+    EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
+    EXPECT_EQ(connect("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), ERROR_ALREADY_ASSIGNED);
+    EXPECT_EQ(Read(bookmarks), c.with_ours);
+
+    // Ending the session's connection keeps what is remembered; forgetting it removes the bookmark.
+    EXPECT_EQ(WNetCancelConnection2A("Z:", 0, 1), 0u);
+    EXPECT_EQ(Read(bookmarks), c.with_ours);
+    EXPECT_EQ(WNetCancelConnection2A("Z:", CONNECT_UPDATE_PROFILE, 1), 0u);
+    EXPECT_EQ(Read(bookmarks), c.after_cancel);
+    InstallDrives(nullptr);
+  }
 }
 
 TEST_F(HostStateTest, OpticalDrivesAndAHandWrittenFile) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "link/codec.h"
 #include "pc_client.h"
@@ -94,6 +97,56 @@ TEST(BoxProbe, PasswordDecidesAndTheRecordCarriesTheFlags) {
   EXPECT_EQ(probe.bytes[probe_field::kIsNotDefault], 1);
   EXPECT_EQ(probe.bytes[probe_field::kIsDHCP], 0);
   EXPECT_EQ(ReadTextField(probe.bytes, probe_field::kProductId, probe_field::kProductIdSize), "NAS-220");
+}
+
+// The dotted text of an address field of a settings record.
+std::string AddressText(const NasSettingsRecord& r, size_t offset) {
+  return std::to_string(r.bytes[offset]) + "." + std::to_string(r.bytes[offset + 1]) + "." +
+         std::to_string(r.bytes[offset + 2]) + "." + std::to_string(r.bytes[offset + 3]);
+}
+
+// nas-sim on every address of the host has no address of its own: it reports the network a
+// request came in on, with the gateway as its DNS server. A box with its own address does not.
+TEST(BoxSettings, WithoutAnAddressOfItsOwnTheBoxReportsTheNetworkItWasReachedOn) {
+  const sim::ArrivalNetwork arrival{Ipv4Of("10.77.0.2"), Ipv4Of("255.255.0.0"), Ipv4Of("10.77.0.1")};
+  struct Case {
+    const char* what;
+    const char* own_address;
+    std::optional<sim::ArrivalNetwork> arrival;
+    std::vector<std::string> reported;  // address, mask, gateway, DNS 1, DNS 2
+  };
+  const Case cases[] = {
+      {"on every address, reached on one",
+       "0.0.0.0",
+       arrival,
+       {"10.77.0.2", "255.255.0.0", "10.77.0.1", "10.77.0.1", "0.0.0.0"}},
+      {"on an address of its own",
+       "192.168.1.20",
+       arrival,
+       {"192.168.1.20", "255.255.255.0", "192.168.1.1", "192.168.1.1", "0.0.0.0"}},
+      {"on every address, the network unknown",
+       "0.0.0.0",
+       std::nullopt,
+       {"0.0.0.0", "255.255.255.0", "192.168.1.1", "192.168.1.1", "0.0.0.0"}},
+  };
+  for (const Case& c : cases) {
+    sim::BoxConfig config;
+    config.address = Ipv4Of(c.own_address);
+    sim::Box box(config);
+    NasSettingsRecord read{};
+    read.bytes[settings_field::kAction] = kSettingsActionRead;
+    NasPacket request;
+    const uint32_t id = BuildSettingsRequest(request, NasMac{}, NasPassword{}, read);
+    const std::optional<Bytes> reply = box.HandleTcpRequest(Bytes(request.begin(), request.end()), 0, "pc", c.arrival);
+    ASSERT_TRUE(reply) << c.what;
+    NasSettingsRecord got;
+    ASSERT_EQ(ParseSettingsReply(Packet(*reply), id, NasMac{}, got), RESPONSE_HDR_OK) << c.what;
+    const std::vector<std::string> reported = {
+        AddressText(got, settings_field::kIpAddress), AddressText(got, settings_field::kSubnetMask),
+        AddressText(got, settings_field::kGateway), AddressText(got, settings_field::kDns1),
+        AddressText(got, settings_field::kDns2)};
+    EXPECT_EQ(reported, c.reported) << c.what;
+  }
 }
 
 TEST(BoxSettings, WriteAppliesAtOnceAndTheNetworkAfterTheReboot) {

@@ -160,6 +160,10 @@ bool TestNetwork::AddBoxAddress(int i, const std::string& address) {
   return In(box(i), {"addr", "add", address + "/24", "broadcast", Broadcast24(address), "dev", "eth0"});
 }
 
+bool TestNetwork::SetBoxGateway(int i, const std::string& gateway) {
+  return In(box(i), {"route", "replace", "default", "via", gateway, "dev", "eth0"});
+}
+
 std::string TestNetwork::TempFile(const std::string& name) const { return temp_dir_ + "/" + name; }
 
 EnterNamespace::EnterNamespace(const std::string& name) {

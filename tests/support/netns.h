@@ -42,6 +42,8 @@ class TestNetwork {
   std::string TempFile(const std::string& name) const;
   // Gives box i one more address on its interface (a /24, like its first one).
   bool AddBoxAddress(int i, const std::string& address);
+  // Sends box i's default route through `gateway` instead of straight out of its interface.
+  bool SetBoxGateway(int i, const std::string& gateway);
   // A further subnet 10.<77 + n>.0.0/24 (n = 1, 2 ...) on a bridge of its own: the PC gets
   // interface eth<n> at .1 and `boxes` new box namespaces get .2, .3 ...; they follow the
   // earlier boxes in box(i). The PC's default route stays on eth0. Returns the index of the first

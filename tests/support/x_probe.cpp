@@ -1,5 +1,6 @@
 #include "x_probe.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
@@ -27,15 +28,19 @@ bool XProbe::Viewable(unsigned long window) {
 }
 
 unsigned long XProbe::FindByTitle(const std::string& title) {
-  ::Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  unsigned long found = 0;
-  if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    if (Title(children[i]) == title) found = children[i];
+  // A window manager puts each top-level window into a frame of its own: the whole tree is searched.
+  std::vector<::Window> pending{DefaultRootWindow(display_)};
+  while (!pending.empty()) {
+    const ::Window w = pending.back();
+    pending.pop_back();
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, w, &root, &parent, &children, &count)) continue;
+    for (unsigned i = 0; i < count; ++i) pending.push_back(children[i]);
+    if (children) XFree(children);
+    if (w != DefaultRootWindow(display_) && Title(w) == title) return w;
   }
-  if (children) XFree(children);
-  return found;
+  return 0;
 }
 
 bool XProbe::Size(unsigned long window, int& width, int& height) {
@@ -69,6 +74,38 @@ bool XProbe::ShapeContains(unsigned long window, int x, int y) {
   }
   if (rects) XFree(rects);
   return inside;
+}
+
+bool XProbe::WindowManagerRunning() {
+  // A running manager keeps a check window that names itself.
+  auto check_of = [&](::Window w) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ::Window check = 0;
+    if (XGetWindowProperty(display_, w, XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
+                           XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+        type == XA_WINDOW && count == 1) {
+      check = *reinterpret_cast<::Window*>(data);
+    }
+    if (data) XFree(data);
+    return check;
+  };
+  const ::Window check = check_of(DefaultRootWindow(display_));
+  return check && check_of(check) == check;
+}
+
+unsigned long XProbe::FocusedWindow() {
+  ::Window focus = None;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  return focus;
+}
+
+void XProbe::DropFocus() {
+  XSetInputFocus(display_, None, RevertToNone, CurrentTime);
+  XSync(display_, False);
 }
 
 void XProbe::MovePointer(int x, int y) {

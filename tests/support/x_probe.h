@@ -15,7 +15,7 @@ class XProbe {
   XProbe& operator=(const XProbe&) = delete;
 
   bool Viewable(unsigned long window);
-  // A top-level window of that title (searched below the root), 0 when there is none.
+  // A window of that title, framed by a window manager or not; 0 when there is none.
   unsigned long FindByTitle(const std::string& title);
   bool Size(unsigned long window, int& width, int& height);
   // The window's top-left corner on the screen.
@@ -23,6 +23,13 @@ class XProbe {
   std::string Title(unsigned long window);
   // Whether the point (window coordinates) is inside the window's bounding shape.
   bool ShapeContains(unsigned long window, int x, int y);
+
+  // Whether an EWMH window manager runs on the display.
+  bool WindowManagerRunning();
+  // The window that has the keyboard focus (0 for none, 1 for the pointer's window).
+  unsigned long FocusedWindow();
+  // Takes the keyboard focus from every window, as a client that grabbed it and went would.
+  void DropFocus();
 
   void MovePointer(int x, int y);
   void Button(int button, bool down);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -166,6 +169,44 @@ TEST_F(RuntimeTest, NestedModalLoopsUnwindInOrder) {
   EXPECT_FALSE(inner->Visible());
   EXPECT_FALSE(outer->Visible());
   EXPECT_EQ(Now(), 300u);
+}
+
+// Input from the OS is work like a posted message: a click that closes a modal form ends its
+// loop at once. Waiting first would leave the dialog on the screen until some later event (a
+// mouse move, a second click) woke the loop, which looks as if the click had been ignored.
+TEST_F(RuntimeTest, InputThatClosesAModalFormEndsItsLoopWithoutWaitingForMore) {
+  class ScriptedInput : public TEventSource {
+   public:
+    std::deque<std::function<void()>> input;
+    int idle_waits = 0;
+    bool DispatchPending() override {
+      if (input.empty()) return false;
+      const std::function<void()> next = std::move(input.front());
+      input.pop_front();
+      next();
+      return true;
+    }
+    void WaitIdle(std::optional<uint64_t>) override { ++idle_waits; }
+    void Wake() override {}
+  } source;
+  app_.SetEventSource(&source);
+  TForm* dialog = new TForm(&app_);
+  struct Case {
+    const char* what;
+    std::function<void()> click;
+  };
+  for (const Case& c : {Case{"a click on its Cancel", [&] { dialog->Close(); }},
+                        Case{"a click whose handler failed after closing it", [&] {
+                               dialog->Close();
+                               throw platform::Exception("The handler failed");
+                             }}}) {
+    source.idle_waits = 0;
+    source.input.push_back(c.click);
+    dialog->ShowModal();
+    EXPECT_EQ(source.idle_waits, 0) << c.what << ": the loop waited for another event";
+    EXPECT_FALSE(dialog->Visible()) << c.what;
+  }
+  app_.SetEventSource(nullptr);
 }
 
 // What a handler lets escape is shown and ends only that handler: the loop, the other messages
