@@ -85,6 +85,9 @@ bool In(const std::string& ns, std::vector<std::string> cmd) {
   return Run(argv) == 0;
 }
 
+// "eth" and 1 give "eth1".
+std::string Numbered(const char* stem, int number) { return std::string(stem).append(std::to_string(number)); }
+
 // The broadcast address of the /24 that holds `address`.
 std::string Broadcast24(const std::string& address) { return address.substr(0, address.rfind('.')) + ".255"; }
 
@@ -92,8 +95,8 @@ std::string Broadcast24(const std::string& address) { return address.substr(0, a
 
 bool TestNetwork::Plug(const std::string& name, bool create, const std::string& bridge, int interface,
                        const std::string& address, bool default_route) {
-  const std::string port = "p" + std::to_string(ports_++);
-  const std::string device = "eth" + std::to_string(interface);
+  const std::string port = Numbered("p", ports_++);
+  const std::string device = Numbered("eth", interface);
   return (!create || Run({"ip", "netns", "add", name}) == 0) &&
          In(switch_, {"link", "add", port, "type", "veth", "peer", "name", device, "netns", name}) &&
          In(switch_, {"link", "set", port, "master", bridge, "up"}) &&
@@ -118,7 +121,7 @@ std::unique_ptr<TestNetwork> TestNetwork::Create(int boxes, std::string* why_not
   bool ok =
       In(net->switch_, {"link", "add", "br0", "type", "bridge"}) && In(net->switch_, {"link", "set", "br0", "up"});
   for (int i = 0; i <= boxes && ok; ++i) {
-    const std::string name = net->stem_ + (i == 0 ? "pc" : "b" + std::to_string(i));
+    const std::string name = net->stem_ + (i == 0 ? "pc" : Numbered("b", i));
     net->names_.push_back(name);
     const std::string address = i == 0 ? PcAddress() : BoxAddress(i - 1);
     if (i > 0) net->addresses_.push_back(address);
