@@ -4,10 +4,13 @@
 
 #include "platform/exception.h"
 #include "platform/thread.h"
+#include "platform/time_zone.h"
 #include "sim/demo_world.h"
 #include "toolkit/application.h"
+#include "toolkit/font_config.h"
 #include "toolkit/presenter.h"
 #include "wizard/forms/forms.h"
+#include "wizard/layout_loading.h"
 #include "wizard/program.h"
 
 int main() {
@@ -19,6 +22,17 @@ int main() {
     return 2;
   }
   RegisterWizardForms();
+  // The fonts and the PC's time zones take a while to load: a helper thread loads them while the
+  // display opens and the windows are built, which then find them ready.
+  platform::Thread preparation("start-up", [] {
+    try {
+      PrepareTextContext(WizardTextSamples());
+      platform::HostTimeZoneService().Zones();
+    } catch (...) {
+      // The main thread meets the same failure where it can show it.
+    }
+  });
+  preparation.Detach();
   TApplication app;
   std::unique_ptr<TScreenPresenter> presenter;
   try {
