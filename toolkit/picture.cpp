@@ -19,17 +19,27 @@ uint32_t Premultiplied(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
 // bytes are B, G, R, A on a little-endian machine.
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
-std::shared_ptr<const TBitmapData> DecodePng(std::string_view bytes, const std::string& name) {
+struct Size {
+  int width = 0;
+  int height = 0;
+};
+
+// Reads a PNG's header, and its pixels into `bitmap` when one is given.
+Size ReadPng(std::string_view bytes, const std::string& name, TBitmapData* bitmap) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
     throw EPictureError("picture " + name + ": not a readable PNG (" + image.message + ")");
   }
+  const Size size{static_cast<int>(image.width), static_cast<int>(image.height)};
+  if (!bitmap) {
+    png_image_free(&image);
+    return size;
+  }
   image.format = kLittleEndian ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
-  auto bitmap = std::make_shared<TBitmapData>();
-  bitmap->width = static_cast<int>(image.width);
-  bitmap->height = static_cast<int>(image.height);
+  bitmap->width = size.width;
+  bitmap->height = size.height;
   bitmap->pixels.resize(static_cast<size_t>(image.width) * image.height);
   if (!png_image_finish_read(&image, nullptr, bitmap->pixels.data(), 0, nullptr)) {
     const std::string message = image.message;
@@ -38,27 +48,11 @@ std::shared_ptr<const TBitmapData> DecodePng(std::string_view bytes, const std::
   }
   for (uint32_t& pixel : bitmap->pixels) {
     const uint8_t a = static_cast<uint8_t>(pixel >> 24);
-    if (a != 255)
+    if (a != 255) {
       pixel = Premultiplied(static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8),
                             static_cast<uint8_t>(pixel), a);
+    }
   }
-  return bitmap;
-}
-
-struct Size {
-  int width = 0;
-  int height = 0;
-};
-
-Size PngSize(std::string_view bytes, const std::string& name) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-    throw EPictureError("picture " + name + ": not a readable PNG (" + image.message + ")");
-  }
-  const Size size{static_cast<int>(image.width), static_cast<int>(image.height)};
-  png_image_free(&image);
   return size;
 }
 
@@ -74,39 +68,10 @@ void OnJpegError(j_common_ptr info) {
   std::longjmp(error->jump, 1);
 }
 
-std::shared_ptr<const TBitmapData> DecodeJpeg(std::string_view bytes, const std::string& name) {
-  jpeg_decompress_struct info;
-  JpegError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  error.message[0] = 0;
-  // The bitmap that the decoding fills is reached through a pointer made before setjmp, so its
-  // value stays defined after a longjmp back to it.
-  auto bitmap = std::make_shared<TBitmapData>();
-  if (setjmp(error.jump)) {
-    jpeg_destroy_decompress(&info);
-    throw EPictureError("picture " + name + ": JPEG decoding failed (" + error.message + ")");
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&info, TRUE);
-  // Opaque pixels in the bitmap's word order, alpha set by the decoder.
-  info.out_color_space = kLittleEndian ? JCS_EXT_BGRA : JCS_EXT_ARGB;
-  jpeg_start_decompress(&info);
-  bitmap->width = static_cast<int>(info.output_width);
-  bitmap->height = static_cast<int>(info.output_height);
-  bitmap->pixels.resize(static_cast<size_t>(info.output_width) * info.output_height);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(bitmap->pixels.data() +
-                                                   static_cast<size_t>(info.output_scanline) * info.output_width)};
-    jpeg_read_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return bitmap;
-}
-
-Size JpegSize(std::string_view bytes, const std::string& name) {
+// Reads a JPEG's header, and its pixels into `bitmap` when one is given. The bitmap is reached
+// through a pointer made before setjmp, so nothing that the decoding changes is a local whose
+// value a longjmp back would leave undefined.
+Size ReadJpeg(std::string_view bytes, const std::string& name, TBitmapData* bitmap) {
   jpeg_decompress_struct info;
   JpegError error;
   info.err = jpeg_std_error(&error.manager);
@@ -114,12 +79,27 @@ Size JpegSize(std::string_view bytes, const std::string& name) {
   error.message[0] = 0;
   if (setjmp(error.jump)) {
     jpeg_destroy_decompress(&info);
-    throw EPictureError("picture " + name + ": not a readable JPEG (" + error.message + ")");
+    throw EPictureError("picture " + name + (bitmap ? ": JPEG decoding failed (" : ": not a readable JPEG (") +
+                        error.message + ")");
   }
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&info, TRUE);
   const Size size{static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
+  if (bitmap) {
+    // Opaque pixels in the bitmap's word order, alpha set by the decoder.
+    info.out_color_space = kLittleEndian ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+    jpeg_start_decompress(&info);
+    bitmap->width = static_cast<int>(info.output_width);
+    bitmap->height = static_cast<int>(info.output_height);
+    bitmap->pixels.resize(static_cast<size_t>(info.output_width) * info.output_height);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(bitmap->pixels.data() +
+                                                     static_cast<size_t>(info.output_scanline) * info.output_width)};
+      jpeg_read_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_decompress(&info);
+  }
   jpeg_destroy_decompress(&info);
   return size;
 }
@@ -134,15 +114,21 @@ Format FormatOf(std::string_view bytes, const std::string& name) {
   throw EPictureError("picture " + name + ": neither PNG nor JPEG");
 }
 
+Size ReadPicture(std::string_view bytes, const std::string& name, TBitmapData* bitmap) {
+  return FormatOf(bytes, name) == Format::kPng ? ReadPng(bytes, name, bitmap) : ReadJpeg(bytes, name, bitmap);
+}
+
 }  // namespace
 
 std::shared_ptr<const TBitmapData> DecodePicture(std::string_view bytes, const std::string& name) {
-  return FormatOf(bytes, name) == Format::kPng ? DecodePng(bytes, name) : DecodeJpeg(bytes, name);
+  auto bitmap = std::make_shared<TBitmapData>();
+  ReadPicture(bytes, name, bitmap.get());
+  return bitmap;
 }
 
 TPictureFile::TPictureFile(std::string owned, std::string_view bytes, std::string name)
     : owned_(std::move(owned)), bytes_(owned_.empty() ? bytes : owned_), name_(std::move(name)) {
-  const Size size = FormatOf(bytes_, name_) == Format::kPng ? PngSize(bytes_, name_) : JpegSize(bytes_, name_);
+  const Size size = ReadPicture(bytes_, name_, nullptr);
   width_ = size.width;
   height_ = size.height;
 }
