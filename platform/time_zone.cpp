@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "platform/service.h"
@@ -82,8 +83,9 @@ class IcuTimeZones final : public TimeZoneService {
   // The host's zones do not change while the program runs: they are worked out once (ICU's
   // mapping to the Windows names takes a while), by whichever thread asks first.
   std::vector<WindowsTimeZone> Zones() override {
-    std::call_once(computed_, [this] { zones_ = Compute(); });
-    return zones_;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!zones_) zones_ = Compute();
+    return *zones_;
   }
 
   std::string CurrentZoneKey() override {
@@ -152,8 +154,8 @@ class IcuTimeZones final : public TimeZoneService {
     return zones;
   }
 
-  std::once_flag computed_;
-  std::vector<WindowsTimeZone> zones_;
+  std::mutex mutex_;
+  std::optional<std::vector<WindowsTimeZone>> zones_;
 };
 
 ServiceSlot<TimeZoneService> g_slot(HostTimeZoneService);

@@ -59,20 +59,23 @@ void LoadSamples(PangoContext* context, const std::vector<TTextSample>& samples)
   cairo_surface_destroy(scratch);
 }
 
-std::once_flag g_made;
+// Made once; a failure to make it is met again by the next who asks (not std::call_once, whose
+// retry after an exception hangs under ThreadSanitizer).
+std::mutex g_mutex;
 PangoContext* g_context = nullptr;
 
 }  // namespace
 
 PangoContext* TextContext() {
-  std::call_once(g_made, [] { g_context = MakeContext(); });
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_context) g_context = MakeContext();
   return g_context;
 }
 
 void PrepareTextContext(const std::vector<TTextSample>& samples) {
-  std::call_once(g_made, [&] {
-    PangoContext* context = MakeContext();
-    LoadSamples(context, samples);
-    g_context = context;
-  });
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (g_context) return;
+  PangoContext* context = MakeContext();
+  LoadSamples(context, samples);
+  g_context = context;
 }

@@ -146,12 +146,13 @@ std::shared_ptr<const TPictureFile> TPictureFile::FromPixels(std::shared_ptr<con
   std::shared_ptr<TPictureFile> picture(new TPictureFile(std::move(name)));
   picture->width_ = pixels->width;
   picture->height_ = pixels->height;
-  std::call_once(picture->decoded_, [&] { picture->bitmap_ = std::move(pixels); });
+  picture->bitmap_ = std::move(pixels);
   return picture;
 }
 
 const std::shared_ptr<const TBitmapData>& TPictureFile::Bitmap() const {
-  std::call_once(decoded_, [this] { bitmap_ = DecodePicture(bytes_, name_); });
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!bitmap_) bitmap_ = DecodePicture(bytes_, name_);
   return bitmap_;
 }
 

@@ -45,7 +45,7 @@ class TPictureFile {
   int Height() const { return height_; }
   const std::string& Name() const { return name_; }
   // The pixels, decoded on the first call from whichever thread; EPictureError when the file
-  // does not decode (asked again, it tries again).
+  // does not decode (asked again, it tries again). Once decoded they never change.
   const std::shared_ptr<const TBitmapData>& Bitmap() const;
 
  private:
@@ -57,7 +57,7 @@ class TPictureFile {
   std::string name_;
   int width_ = 0;
   int height_ = 0;
-  mutable std::once_flag decoded_;
+  mutable std::mutex mutex_;
   mutable std::shared_ptr<const TBitmapData> bitmap_;
 };
 
