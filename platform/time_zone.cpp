@@ -6,11 +6,15 @@
 #include <unicode/timezone.h>
 #include <unicode/tznames.h>
 #include <unicode/unistr.h>
+#include <unicode/ures.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
 
 #include "platform/service.h"
 #include "platform/unicode.h"
@@ -31,31 +35,101 @@ std::string OffsetText(int minutes) {
   return minutes == 0 ? std::string("(UTC)") : std::string(text);
 }
 
+// CLDR's table of the Windows zones (ICU's "windowsZones"): the Windows name of each IANA
+// zone, the first one listed where a zone were listed twice, as TimeZone::getWindowsID gives it,
+// and the zone of the territory "001" of each Windows name. Read in one pass: asking ICU zone
+// by zone walks the whole table each time.
+struct WindowsMapping {
+  std::map<std::string, std::string> windows_of;
+  std::map<std::string, std::string> golden;
+};
+
+WindowsMapping ReadWindowsMapping() {
+  WindowsMapping mapping;
+  UErrorCode status = U_ZERO_ERROR;
+  UResourceBundle* table = ures_openDirect(nullptr, "windowsZones", &status);
+  UResourceBundle* map = ures_getByKey(table, "mapTimezones", nullptr, &status);
+  UResourceBundle* zone = nullptr;
+  while (U_SUCCESS(status) && ures_hasNext(map)) {
+    zone = ures_getNextResource(map, zone, &status);
+    if (U_FAILURE(status)) break;
+    const std::string windows = ures_getKey(zone);
+    while (ures_hasNext(zone)) {
+      const char* territory = nullptr;
+      int32_t length = 0;
+      UErrorCode s = U_ZERO_ERROR;
+      const UChar* list = ures_getNextString(zone, &length, &territory, &s);
+      if (U_FAILURE(s)) continue;
+      const std::string ids = ToUtf8(icu::UnicodeString(list, length));
+      for (size_t start = 0; start < ids.size();) {
+        const size_t end = std::min(ids.find(' ', start), ids.size());
+        if (end > start) {
+          const std::string id = ids.substr(start, end - start);
+          mapping.windows_of.emplace(id, windows);
+          if (territory && std::string_view(territory) == "001") mapping.golden.emplace(windows, id);
+        }
+        start = end + 1;
+      }
+    }
+  }
+  ures_close(zone);
+  ures_close(map);
+  ures_close(table);
+  return mapping;
+}
+
 class IcuTimeZones final : public TimeZoneService {
  public:
+  // The host's zones do not change while the program runs: they are worked out once (ICU's
+  // mapping to the Windows names takes a while), by whichever thread asks first.
   std::vector<WindowsTimeZone> Zones() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!zones_) zones_ = Compute();
+    return *zones_;
+  }
+
+  std::string CurrentZoneKey() override {
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    icu::UnicodeString id, windows;
+    zone->getID(id);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::TimeZone::getWindowsID(id, windows, status);
+    return U_SUCCESS(status) ? ToUtf8(windows) : std::string();
+  }
+
+  DWORD CurrentZoneState() override {
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    if (!zone->useDaylightTime()) return TIME_ZONE_ID_UNKNOWN;
+    UErrorCode status = U_ZERO_ERROR;
+    const bool daylight = zone->inDaylightTime(icu::Calendar::getNow(), status);
+    if (U_FAILURE(status)) return TIME_ZONE_ID_INVALID;
+    return daylight ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+  }
+
+ private:
+  static std::vector<WindowsTimeZone> Compute() {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::StringEnumeration> ids(
         icu::TimeZone::createTimeZoneIDEnumeration(UCAL_ZONE_TYPE_CANONICAL, nullptr, nullptr, status));
     std::unique_ptr<icu::TimeZoneNames> names(icu::TimeZoneNames::createInstance(icu::Locale::getEnglish(), status));
     if (U_FAILURE(status) || !ids) return {};
+    const WindowsMapping mapping = ReadWindowsMapping();
     // The places of each Windows zone, the zone's own main place first.
     std::map<std::string, std::vector<std::string>> places;
     std::map<std::string, std::string> main_place;
     while (const icu::UnicodeString* id = ids->snext(status)) {
       if (U_FAILURE(status)) break;
-      UErrorCode s = U_ZERO_ERROR;
-      icu::UnicodeString windows;
-      icu::TimeZone::getWindowsID(*id, windows, s);
-      if (U_FAILURE(s) || windows.isEmpty()) continue;
+      const auto windows = mapping.windows_of.find(ToUtf8(*id));
+      if (windows == mapping.windows_of.end()) continue;
       icu::UnicodeString place;
       names->getExemplarLocationName(*id, place);
-      const std::string key = ToUtf8(windows);
+      const std::string& key = windows->second;
       std::vector<std::string>& list = places[key];
       if (!place.isEmpty()) list.push_back(ToUtf8(place));
-      icu::UnicodeString golden;
-      icu::TimeZone::getIDForWindowsID(windows, "001", golden, s);
-      if (U_SUCCESS(s) && golden == *id) main_place[key] = ToUtf8(place);
+      if (const auto golden = mapping.golden.find(key);
+          golden != mapping.golden.end() && golden->second == ToUtf8(*id)) {
+        main_place[key] = ToUtf8(place);
+      }
     }
     std::vector<WindowsTimeZone> zones;
     for (auto& [key, list] : places) {
@@ -80,23 +154,8 @@ class IcuTimeZones final : public TimeZoneService {
     return zones;
   }
 
-  std::string CurrentZoneKey() override {
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-    icu::UnicodeString id, windows;
-    zone->getID(id);
-    UErrorCode status = U_ZERO_ERROR;
-    icu::TimeZone::getWindowsID(id, windows, status);
-    return U_SUCCESS(status) ? ToUtf8(windows) : std::string();
-  }
-
-  DWORD CurrentZoneState() override {
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-    if (!zone->useDaylightTime()) return TIME_ZONE_ID_UNKNOWN;
-    UErrorCode status = U_ZERO_ERROR;
-    const bool daylight = zone->inDaylightTime(icu::Calendar::getNow(), status);
-    if (U_FAILURE(status)) return TIME_ZONE_ID_INVALID;
-    return daylight ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
-  }
+  std::mutex mutex_;
+  std::optional<std::vector<WindowsTimeZone>> zones_;
 };
 
 ServiceSlot<TimeZoneService> g_slot(HostTimeZoneService);

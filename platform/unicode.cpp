@@ -18,16 +18,15 @@ void Check(UErrorCode status, const char* what) {
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   if (utf8.empty()) return {};
+  // One pass into room for the longest result: no byte gives more than one UTF-16 unit (a
+  // four-byte character gives two, a bad sequence one replacement).
+  std::u16string out(utf8.size(), u'\0');
   UErrorCode status = U_ZERO_ERROR;
   int32_t length = 0;
-  u_strFromUTF8WithSub(nullptr, 0, &length, utf8.data(), static_cast<int32_t>(utf8.size()), kReplacement, nullptr,
-                       &status);
-  if (status == U_BUFFER_OVERFLOW_ERROR) status = U_ZERO_ERROR;
-  Check(status, "UTF-8 to UTF-16");
-  std::u16string out(static_cast<size_t>(length), u'\0');
-  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), length, nullptr, utf8.data(),
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length, utf8.data(),
                        static_cast<int32_t>(utf8.size()), kReplacement, nullptr, &status);
   Check(status, "UTF-8 to UTF-16");
+  out.resize(static_cast<size_t>(length));
   return out;
 }
 

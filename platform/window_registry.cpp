@@ -157,7 +157,7 @@ std::vector<std::string> Fields(const std::string& message) {
   }
   return fields;
 }
-std::string Optional(const char* text) { return text ? "=" + std::string(text) : std::string("-"); }
+std::string Optional(const char* text) { return text ? std::string("=").append(text) : std::string("-"); }
 std::optional<std::string> FromOptional(const std::string& field) {
   if (!field.empty() && field[0] == '=') return field.substr(1);
   return std::nullopt;
@@ -288,9 +288,9 @@ class Registry {
     } else if (f.size() == 3 && f[0] == "SHOW") {
       const auto id = Number(f[1]);
       const auto command = Number(f[2]);
-      if (id && command) reply = ActLocal(*id, static_cast<int>(*command)) ? "1" : "0";
+      if (id && command) reply = std::string(ActLocal(*id, static_cast<int>(*command)) ? "1" : "0");
     } else if (f.size() == 2 && f[0] == "FRONT") {
-      if (const auto id = Number(f[1])) reply = ActLocal(*id, std::nullopt) ? "1" : "0";
+      if (const auto id = Number(f[1])) reply = std::string(ActLocal(*id, std::nullopt) ? "1" : "0");
     }
     WriteAll(fd, reply);
   }

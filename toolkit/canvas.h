@@ -61,13 +61,15 @@ using CanvasOp = std::variant<CanvasBitmapOp, CanvasTextOp, CanvasFillOp>;
 class TRecordingCanvas : public TCanvas {
  public:
   void DrawBitmap(int x, int y, const std::shared_ptr<const TBitmapData>& bitmap, bool enabled) override {
-    ops.push_back(CanvasBitmapOp{x, y, bitmap, enabled});
+    ops.emplace_back(std::in_place_type<CanvasBitmapOp>, CanvasBitmapOp{x, y, bitmap, enabled});
   }
   void DrawText(const std::string& text, TRect rect, unsigned flags) override {
     TFont copy;
     copy.Assign(GetFont());
-    ops.push_back(CanvasTextOp{text, rect, flags, copy, BkMode()});
+    ops.emplace_back(std::in_place_type<CanvasTextOp>, CanvasTextOp{text, rect, flags, copy, BkMode()});
   }
-  void FillRect(TRect rect, TColor color) override { ops.push_back(CanvasFillOp{rect, color}); }
+  void FillRect(TRect rect, TColor color) override {
+    ops.emplace_back(std::in_place_type<CanvasFillOp>, CanvasFillOp{rect, color});
+  }
   std::vector<CanvasOp> ops;
 };

@@ -3,8 +3,10 @@
 #include "toolkit/main_thread.h"
 
 void TFont::Changed() {
+  // A font of no control (a canvas's, a copy) may be set up on any thread.
+  if (!OnChange) return;
   TK_ASSERT_MAIN_THREAD("a font");
-  if (OnChange) OnChange();
+  OnChange();
 }
 
 void TFont::SetName(std::string name) {

@@ -34,3 +34,9 @@ class TFont {
   TColor color_ = clWindowText;
   TFontStyles style_ = 0;
 };
+
+// A text that a window shows, and the font it shows it in.
+struct TTextSample {
+  TFont font;
+  std::string text;
+};

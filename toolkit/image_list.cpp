@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <string>
 
-void TImageList::Add(std::shared_ptr<const TBitmapData> image) {
-  if (!image || image->width != width_ || image->height != height_) {
+void TImageList::Add(std::shared_ptr<const TPictureFile> image) {
+  if (!image || image->Width() != width_ || image->Height() != height_) {
     throw std::invalid_argument("image list " + Name() + ": picture is not " + std::to_string(width_) + " x " +
                                 std::to_string(height_));
   }
@@ -13,5 +13,5 @@ void TImageList::Add(std::shared_ptr<const TBitmapData> image) {
 
 void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const {
   if (index < 0 || index >= Count()) return;
-  canvas->DrawBitmap(x, y, images_[static_cast<size_t>(index)], enabled);
+  canvas->DrawBitmap(x, y, Image(index), enabled);
 }

@@ -19,12 +19,13 @@ class TImageList : public TComponent {
   }
   int Count() const { return static_cast<int>(images_.size()); }
   // A picture of another size than the list's is a programming error.
-  void Add(std::shared_ptr<const TBitmapData> image);
-  const std::shared_ptr<const TBitmapData>& Image(int i) const { return images_.at(static_cast<size_t>(i)); }
+  void Add(std::shared_ptr<const TPictureFile> image);
+  // Decodes the picture on first use.
+  const std::shared_ptr<const TBitmapData>& Image(int i) const { return images_.at(static_cast<size_t>(i))->Bitmap(); }
   void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true) const;
 
  private:
   int width_ = 16;
   int height_ = 16;
-  std::vector<std::shared_ptr<const TBitmapData>> images_;
+  std::vector<std::shared_ptr<const TPictureFile>> images_;
 };

@@ -1,5 +1,6 @@
 #include "toolkit/layout.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -156,7 +157,7 @@ class Loader {
     for (const Json& item : v) out.push_back(Text(c, key, item));
     return out;
   }
-  std::shared_ptr<const TBitmapData> Picture(const TComponent& c, const std::string& file) const {
+  std::shared_ptr<const TPictureFile> Picture(const TComponent& c, const std::string& file) const {
     try {
       return pictures_(file);
     } catch (const std::exception& e) {
@@ -285,7 +286,7 @@ class Loader {
       if (key == "Picture") {
         TPicture picture;
         const std::string file = Text(c, key, v);
-        picture.SetBitmap(Picture(c, file));
+        picture.SetFile(Picture(c, file));
         picture.SetName(file);
         image->SetPicture(std::move(picture));
         return true;
@@ -444,21 +445,82 @@ void LoadLayout(TForm& form, std::string_view json_text, const std::string& file
   Loader(form, file_name, handlers, pictures).Load(json_text);
 }
 
+namespace {
+
+// The font of a control: its parent's, changed by the properties it gives.
+TFont FontOf(const Json& node, const TFont& parent) {
+  TFont font;
+  font.Assign(parent);
+  if (!node.contains("Font") || !node["Font"].is_object()) return font;
+  const Json& given = node["Font"];
+  if (given.contains("Name") && given["Name"].is_string()) font.SetName(given["Name"].get<std::string>());
+  if (given.contains("Height") && given["Height"].is_number_integer()) font.SetHeight(given["Height"].get<int>());
+  if (given.contains("Style") && given["Style"].is_array()) {
+    static const std::map<std::string, TFontStyle> styles = {
+        {"fsBold", fsBold}, {"fsItalic", fsItalic}, {"fsUnderline", fsUnderline}, {"fsStrikeOut", fsStrikeOut}};
+    TFontStyles style = 0;
+    for (const Json& s : given["Style"]) {
+      if (auto it = s.is_string() ? styles.find(s.get<std::string>()) : styles.end(); it != styles.end()) {
+        style |= it->second;
+      }
+    }
+    font.SetStyle(style);
+  }
+  return font;
+}
+
+void CollectSamples(const Json& node, const TFont& parent, std::vector<TTextSample>& samples) {
+  const TFont font = FontOf(node, parent);
+  auto sample = std::find_if(samples.begin(), samples.end(), [&](const TTextSample& s) {
+    return s.font.Name() == font.Name() && s.font.Height() == font.Height() && s.font.Style() == font.Style();
+  });
+  if (sample == samples.end()) sample = samples.insert(samples.end(), TTextSample{font, std::string()});
+  // Each character once: a font loads a glyph once, whatever text it is in.
+  for (const char* key : {"Caption", "Text"}) {
+    if (!node.contains(key) || !node[key].is_string()) continue;
+    const std::string text = node[key].get<std::string>();
+    for (size_t at = 0; at < text.size();) {
+      size_t end = at + 1;
+      while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+      const std::string_view character(text.data() + at, end - at);
+      if (sample->text.find(character) == std::string::npos) sample->text.append(character);
+      at = end;
+    }
+  }
+  if (node.contains("children") && node["children"].is_array()) {
+    for (const Json& child : node["children"]) CollectSamples(child, font, samples);
+  }
+}
+
+}  // namespace
+
+std::vector<TTextSample> LayoutTextSamples(std::string_view json_text) {
+  Json root;
+  try {
+    root = Json::parse(json_text);
+  } catch (const Json::parse_error& e) {
+    throw ELayoutError(std::string("a layout: ") + e.what());
+  }
+  std::vector<TTextSample> samples;
+  CollectSamples(root, TFont(), samples);
+  return samples;
+}
+
 TPictureSource ResourcePictures(const std::string& folder) {
   struct Cache {
     std::mutex mutex;
-    std::map<std::string, std::shared_ptr<const TBitmapData>> decoded;
+    std::map<std::string, std::shared_ptr<const TPictureFile>> pictures;
   };
   auto cache = std::make_shared<Cache>();
   return [folder, cache](const std::string& file) {
     const std::string path = folder + "/" + file;
     std::lock_guard<std::mutex> lock(cache->mutex);
-    auto it = cache->decoded.find(path);
-    if (it != cache->decoded.end()) return it->second;
+    auto it = cache->pictures.find(path);
+    if (it != cache->pictures.end()) return it->second;
     const std::optional<std::string_view> bytes = FindEmbeddedFile(path);
     if (!bytes) throw EPictureError("picture " + path + " is not embedded");
-    auto bitmap = DecodePicture(*bytes, path);
-    cache->decoded.emplace(path, bitmap);
-    return bitmap;
+    auto picture = TPictureFile::Embedded(*bytes, path);
+    cache->pictures.emplace(path, picture);
+    return picture;
   };
 }

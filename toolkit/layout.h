@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "platform/exception.h"
 #include "toolkit/form.h"
@@ -70,8 +71,8 @@ class THandlerTable {
   std::map<std::string, Handler> handlers_;
 };
 
-// Where a layout's picture file names lead to their decoded pictures.
-using TPictureSource = std::function<std::shared_ptr<const TBitmapData>(const std::string& file)>;
+// Where a layout's picture file names lead to their pictures.
+using TPictureSource = std::function<std::shared_ptr<const TPictureFile>(const std::string& file)>;
 
 // Builds the form's components from a layout (JSON text): the root is the form itself (its
 // class must be the form's class), every other node a component with its class, name,
@@ -81,7 +82,13 @@ using TPictureSource = std::function<std::shared_ptr<const TBitmapData>(const st
 void LoadLayout(TForm& form, std::string_view json_text, const std::string& file_name, const THandlerTable& handlers,
                 const TPictureSource& pictures);
 
-// A picture source that decodes files of the embedded resources under `folder` once each.
+// The fonts that a layout's controls will have (a control without a font of its own takes its
+// parent's), each with the characters of the captions and texts shown in it, for loading the
+// fonts ahead. Needs no form and builds nothing; ELayoutError when the text is not JSON.
+std::vector<TTextSample> LayoutTextSamples(std::string_view json_text);
+
+// A picture source of the embedded resources under `folder`: one picture per file, whose pixels
+// are decoded once, when something first draws it.
 TPictureSource ResourcePictures(const std::string& folder);
 
 // The component of that name owned by the form, as a T; ELayoutError when it is missing or of

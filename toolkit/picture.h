@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,18 +29,51 @@ class EPictureError : public platform::Exception {
 // file's signature. Raises EPictureError naming `name` when the bytes cannot be decoded.
 std::shared_ptr<const TBitmapData> DecodePicture(std::string_view bytes, const std::string& name);
 
+// A PNG or JPEG file in memory whose pixels are decoded when they are first asked for, so that
+// a program decodes only the pictures it shows. Its size is read from the file's header at once.
+class TPictureFile {
+ public:
+  // Bytes that stay in memory as long as the program runs (embedded files). Raises
+  // EPictureError naming `name` when they are neither PNG nor JPEG or their header is unreadable.
+  static std::shared_ptr<const TPictureFile> Embedded(std::string_view bytes, std::string name);
+  // Bytes that the picture keeps.
+  static std::shared_ptr<const TPictureFile> Owning(std::string bytes, std::string name);
+  // Pixels that are there already (drawn by the program).
+  static std::shared_ptr<const TPictureFile> FromPixels(std::shared_ptr<const TBitmapData> pixels, std::string name);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  const std::string& Name() const { return name_; }
+  // The pixels, decoded on the first call from whichever thread; EPictureError when the file
+  // does not decode (asked again, it tries again). Once decoded they never change.
+  const std::shared_ptr<const TBitmapData>& Bitmap() const;
+
+ private:
+  TPictureFile(std::string owned, std::string_view bytes, std::string name);
+  explicit TPictureFile(std::string name) : name_(std::move(name)) {}
+
+  std::string owned_;
+  std::string_view bytes_;
+  std::string name_;
+  int width_ = 0;
+  int height_ = 0;
+  mutable std::mutex mutex_;
+  mutable std::shared_ptr<const TBitmapData> bitmap_;
+};
+
 // A picture as a control holds it: possibly empty.
 class TPicture {
  public:
-  bool Empty() const { return !bitmap_; }
-  int Width() const { return bitmap_ ? bitmap_->width : 0; }
-  int Height() const { return bitmap_ ? bitmap_->height : 0; }
-  const std::shared_ptr<const TBitmapData>& Bitmap() const { return bitmap_; }
-  void SetBitmap(std::shared_ptr<const TBitmapData> bitmap) { bitmap_ = std::move(bitmap); }
+  bool Empty() const { return !file_; }
+  int Width() const { return file_ ? file_->Width() : 0; }
+  int Height() const { return file_ ? file_->Height() : 0; }
+  // Decodes the file on first use; null for an empty picture.
+  const std::shared_ptr<const TBitmapData>& Bitmap() const;
+  void SetFile(std::shared_ptr<const TPictureFile> file) { file_ = std::move(file); }
   const std::string& Name() const { return name_; }
   void SetName(std::string name) { name_ = std::move(name); }
 
  private:
-  std::shared_ptr<const TBitmapData> bitmap_;
+  std::shared_ptr<const TPictureFile> file_;
   std::string name_;
 };

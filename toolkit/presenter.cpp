@@ -1,7 +1,6 @@
 #include "toolkit/presenter.h"
 
 #include <SDL2/SDL.h>
-#include <SDL2/SDL_shape.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -97,15 +96,15 @@ class TScreenPresenter::Window : public TFormWindow {
   Window(TScreenPresenter& owner, TForm& form) : owner_(owner), form_(form) {
     const int w = std::max(1, form.Width()), h = std::max(1, form.Height());
     const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-    sdl_ =
-        SDL_CreateShapedWindow(form.Caption().c_str(), 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), flags);
-    // A display without the shape extension still shows the form, rectangular.
-    if (!sdl_) sdl_ = SDL_CreateWindow(form.Caption().c_str(), form.Left(), form.Top(), w, h, flags);
+    sdl_ = SDL_CreateWindow(form.Caption().c_str(), form.Left(), form.Top(), w, h, flags);
     if (!sdl_) throw EDisplayError(SdlError("cannot open a window for " + form.Name()));
     id_ = SDL_GetWindowID(sdl_);
     form.SetWindow(this);
-    Apply(true);
+    // Drawing into a window that is not mapped yet is lost: the first picture is drawn once the
+    // window is on the screen.
+    Apply(true, false);
     SDL_ShowWindow(sdl_);
+    Apply();
   }
   ~Window() override {
     if (owner_.Alive(&form_) && form_.Window() == this) form_.SetWindow(nullptr);
@@ -115,10 +114,11 @@ class TScreenPresenter::Window : public TFormWindow {
   uint32_t Id() const { return id_; }
   SDL_Window* Sdl() const { return sdl_; }
   TForm& Form() const { return form_; }
-  void Invalidate() { repaint_ = true; }
+  // The window's pixels were lost (exposed): the picture already drawn goes up again.
+  void Invalidate() { exposed_ = true; }
 
   // Follows the form: size, region, place, caption and, when it changed, its pixels.
-  void Apply(bool first = false) {
+  void Apply(bool first = false, bool paint = true) {
     const int w = std::max(1, form_.Width()), h = std::max(1, form_.Height());
     if (first || w != width_ || h != height_) {
       SDL_SetWindowSize(sdl_, w, h);
@@ -140,7 +140,12 @@ class TScreenPresenter::Window : public TFormWindow {
       title_ = form_.Caption();
       SDL_SetWindowTitle(sdl_, title_.c_str());
     }
-    if (repaint_ || form_.Dirty()) Paint();
+    if (!paint) return;
+    if (repaint_ || form_.Dirty()) {
+      Paint();
+    } else if (exposed_) {
+      Present();
+    }
   }
 
   // The window manager or the pointer moved the window: the form follows without a repaint.
@@ -166,34 +171,41 @@ class TScreenPresenter::Window : public TFormWindow {
            a.EllipseWidth == b.EllipseWidth && a.EllipseHeight == b.EllipseHeight;
   }
 
+  // The window region as X11 rectangles, rows of equal runs joined. A display without the
+  // shape extension still shows the form, rectangular.
   void Shape() {
     region_ = form_.WindowRegion();
     region_applied_ = true;
-    if (!SDL_IsShapedWindow(sdl_)) return;
-    SDL_Surface* mask = SDL_CreateRGBSurfaceWithFormat(0, width_, height_, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!mask) return;
-    SDL_LockSurface(mask);
+    std::vector<ShapeRectangle> bands;
     for (int y = 0; y < height_; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(mask->pixels) + y * mask->pitch);
-      for (int x = 0; x < width_; ++x) row[x] = (!region_ || region_->Contains(x, y)) ? 0xFF000000u : 0;
+      // A rounded rectangle holds one run of each row: only its ends are looked for.
+      int first = 0, end = width_;
+      if (region_) {
+        while (first < end && !region_->Contains(first, y)) ++first;
+        while (end > first && !region_->Contains(end - 1, y)) --end;
+      }
+      if (first == end) continue;
+      if (!bands.empty() && bands.back().left == first && bands.back().width == end - first &&
+          bands.back().top + bands.back().height == y) {
+        ++bands.back().height;
+      } else {
+        bands.push_back({first, y, end - first, 1});
+      }
     }
-    SDL_UnlockSurface(mask);
-    SDL_WindowShapeMode mode;
-    mode.mode = ShapeModeBinarizeAlpha;
-    mode.parameters.binarizationCutoff = 128;
-    SDL_SetWindowShape(sdl_, mask, &mode);
-    SDL_FreeSurface(mask);
-    // Setting the first shape moves a shaped window to where it was created: put it back.
-    SDL_SetWindowPosition(sdl_, form_.Left(), form_.Top());
+    SetWindowShape(sdl_, bands);
   }
 
   void Paint() {
     repaint_ = false;
     form_.ClearDirty();
-    SDL_Surface* target = SDL_GetWindowSurface(sdl_);
-    if (!target) return;
     RenderForm(form_, pixels_);
-    if (pixels_.width <= 0 || pixels_.height <= 0) return;
+    Present();
+  }
+
+  void Present() {
+    exposed_ = false;
+    SDL_Surface* target = SDL_GetWindowSurface(sdl_);
+    if (!target || pixels_.width <= 0 || pixels_.height <= 0) return;
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(pixels_.pixels.data(), pixels_.width, pixels_.height, 32,
                                                              pixels_.width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!source) return;
@@ -212,6 +224,7 @@ class TScreenPresenter::Window : public TFormWindow {
   std::optional<TWindowRegion> region_;
   bool region_applied_ = false;
   bool repaint_ = true;
+  bool exposed_ = false;
   TBitmapData pixels_;
 };
 

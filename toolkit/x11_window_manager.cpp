@@ -4,6 +4,7 @@
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
 
 #include <algorithm>
 
@@ -43,6 +44,23 @@ unsigned long X11WindowOf(SDL_Window* window) { return X11Of(window).window; }
 int X11ConnectionOf(SDL_Window* window) {
   Display* display = X11Of(window).display;
   return display ? ConnectionNumber(display) : -1;
+}
+
+bool SetWindowShape(SDL_Window* window, const std::vector<ShapeRectangle>& rectangles) {
+  const X11Info x11 = X11Of(window);
+  int event_base = 0, error_base = 0;
+  if (!x11.display || !XShapeQueryExtension(x11.display, &event_base, &error_base)) return false;
+  std::vector<XRectangle> shape;
+  shape.reserve(rectangles.size());
+  for (const ShapeRectangle& r : rectangles) {
+    shape.push_back({static_cast<short>(r.left), static_cast<short>(r.top), static_cast<unsigned short>(r.width),
+                     static_cast<unsigned short>(r.height)});
+  }
+  for (const int kind : {ShapeBounding, ShapeInput}) {
+    XShapeCombineRectangles(x11.display, x11.window, kind, 0, 0, shape.data(), static_cast<int>(shape.size()), ShapeSet,
+                            YXBanded);
+  }
+  return true;
 }
 
 bool WindowManagerHas(SDL_Window* window, const char* feature) {

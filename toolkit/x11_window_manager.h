@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 struct SDL_Window;
 
 // The few X11 requests the presenter makes itself, beyond what SDL offers. Kept apart because
@@ -10,6 +12,14 @@ unsigned long X11WindowOf(SDL_Window* window);
 
 // The file descriptor of the connection to the window's X display, -1 when it has none.
 int X11ConnectionOf(SDL_Window* window);
+
+// Gives the window the shape (what is seen of it and takes the pointer) made of the rectangles,
+// in window coordinates, sorted by top and then left, bands of equal top and height not
+// overlapping. False where the display has no shape extension: the window stays rectangular.
+struct ShapeRectangle {
+  int left, top, width, height;
+};
+bool SetWindowShape(SDL_Window* window, const std::vector<ShapeRectangle>& rectangles);
 
 // Whether a window manager runs on the window's display and announces the EWMH feature
 // (such as "_NET_WM_MOVERESIZE").

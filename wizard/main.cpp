@@ -5,10 +5,13 @@
 
 #include "platform/exception.h"
 #include "platform/thread.h"
+#include "platform/time_zone.h"
 #include "sim/demo_world.h"
 #include "toolkit/application.h"
+#include "toolkit/font_config.h"
 #include "toolkit/presenter.h"
 #include "wizard/forms/forms.h"
+#include "wizard/layout_loading.h"
 #include "wizard/program.h"
 
 int main() {
@@ -20,6 +23,17 @@ int main() {
     return 2;
   }
   RegisterWizardForms();
+  // The fonts and the PC's time zones take a while to load: a helper thread loads them while the
+  // display opens and the windows are built, which then find them ready.
+  platform::Thread preparation("start-up", [] {
+    try {
+      PrepareTextContext(WizardTextSamples());
+      platform::HostTimeZoneService().Zones();
+    } catch (...) {
+      // The main thread meets the same failure where it can show it.
+    }
+  });
+  preparation.Detach();
   TApplication app;
   std::unique_ptr<TScreenPresenter> presenter;
   try {
@@ -27,7 +41,9 @@ int main() {
   } catch (const std::exception& e) {
     // No display, or anything else the screen's start meets: there is no window to show it in.
     std::fprintf(stderr, "orvo-nas-setup-wizard: %s\n", e.what());
-    return 1;
+    // The start-up helper may still be loading fonts: nothing may be torn down under it.
+    std::fflush(nullptr);
+    std::_Exit(1);
   }
   const int code = WinMain();
   // Worker threads are not waited for: the process ends with them, as the windows close.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/code_page.h"
+#include "platform/unicode.h"
 
 namespace {
 
@@ -82,6 +83,25 @@ TEST(AnsiConversion, BackToUtf8RestoresWhatWasKept) {
   }
   EXPECT_EQ(platform::FromAnsi(AnsiString("\x81"), 1252), "\u0081") << "1252 keeps its undefined bytes as controls";
   EXPECT_EQ(platform::FromAnsi(AnsiString("a\xD6"), 936), "a?") << "a lead byte without its trail byte";
+}
+
+// The UTF-16 text of UTF-8 bytes: a four-byte character takes two units, and every bad sequence
+// becomes one U+FFFD.
+TEST(Utf8ToUtf16, GivesEveryCharacterAndReplacesWhatIsNotUtf8) {
+  const struct {
+    std::string utf8;
+    std::u16string utf16;
+  } cases[] = {
+      {"", u""},
+      {"Next", u"Next"},
+      {"Grüße €", u"Grüße €"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+      {"a\xF0\x9F\x98\x80\xF0\x9F\x98\x80", u"a\xD83D\xDE00\xD83D\xDE00"},
+      {"\xFF\xFE", u"\xFFFD\xFFFD"},
+      {"ab\xE2\x82", u"ab\xFFFD"},
+      {"\xC3", u"\xFFFD"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform::Utf8ToUtf16(c.utf8), c.utf16) << c.utf8;
 }
 
 TEST(AnsiString, JoinsAndComparesAsBytes) {

@@ -141,17 +141,20 @@ TEST(IputilsPingTest, RepliesBecomeWindowsReplyLines) {
 TEST(IputilsPingTest, FailuresBecomeWhatWindowsPrints) {
   const struct {
     const char* name;
-    PingCommand command;
+    const char* target;
+    uint32_t count;
     Lines iputils;
     Lines windows;
   } cases[] = {
       {"nothing answers",
-       {"10.0.0.9", 2},
+       "10.0.0.9",
+       2,
        {"PING 10.0.0.9 (10.0.0.9) 32(60) bytes of data.", "", "2 packets transmitted, 0 received, 100% packet loss"},
        {"", "Pinging 10.0.0.9 with 32 bytes of data:", "Request timed out.", "Request timed out.", "",
         "Ping statistics for 10.0.0.9:", "    Packets: Sent = 2, Received = 0, Lost = 2 (100% loss),"}},
       {"unreachable replies count as received",
-       {"192.168.1.9", 2},
+       "192.168.1.9",
+       2,
        {"PING 192.168.1.9 (192.168.1.9) 32(60) bytes of data.",
         "From 192.168.1.100 icmp_seq=1 Destination Host Unreachable",
         "From 192.168.1.100 icmp_seq=2 Destination Host Unreachable"},
@@ -159,23 +162,26 @@ TEST(IputilsPingTest, FailuresBecomeWhatWindowsPrints) {
         "Reply from 192.168.1.100: Destination host unreachable.", "",
         "Ping statistics for 192.168.1.9:", "    Packets: Sent = 2, Received = 2, Lost = 0 (0% loss),"}},
       {"a name with its address",
-       {"router", 1},
+       "router",
+       1,
        {"PING router (10.0.0.1) 32(60) bytes of data.", "40 bytes from 10.0.0.1: icmp_seq=1 ttl=255 time=1.0 ms"},
        {"", "Pinging router [10.0.0.1] with 32 bytes of data:", "Reply from 10.0.0.1: bytes=32 time=1ms TTL=255", "",
         "Ping statistics for 10.0.0.1:", "    Packets: Sent = 1, Received = 1, Lost = 0 (0% loss),",
         "Approximate round trip times in milli-seconds:", "    Minimum = 1ms, Maximum = 1ms, Average = 1ms"}},
       {"an unknown host",
-       {"nas.invalid"},
+       "nas.invalid",
+       4,
        {"!ping: nas.invalid: Name or service not known"},
        {"Ping request could not find host nas.invalid. Please check the name and try again."}},
       {"no route",
-       {"8.8.8.8", 2},
+       "8.8.8.8",
+       2,
        {"!ping: connect: Network is unreachable"},
        {"", "Pinging 8.8.8.8 with 32 bytes of data:", "PING: transmit failed. General failure.",
         "PING: transmit failed. General failure.", "",
         "Ping statistics for 8.8.8.8:", "    Packets: Sent = 2, Received = 0, Lost = 2 (100% loss),"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(Translate(c.command, c.iputils), c.windows) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(Translate({c.target, c.count}, c.iputils), c.windows) << c.name;
 }
 
 TEST(IputilsPingTest, ArgumentsKeepTheTargetFromBeingAnOption) {

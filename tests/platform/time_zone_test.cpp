@@ -1,6 +1,14 @@
 #include "platform/time_zone.h"
 
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
+#include <unicode/strenum.h>
+#include <unicode/timezone.h>
+#include <unicode/tznames.h>
+
+#include <map>
+#include <memory>
+#include <set>
 
 #include "platform/registry.h"
 #include "platform/unicode.h"
@@ -57,6 +65,48 @@ TEST(TimeZone, TheHostKnowsTheWindowsZonesOfIcu) {
   ASSERT_NE(find("China Standard Time"), nullptr);
   EXPECT_EQ(find("China Standard Time")->display.rfind("(UTC+08:00) ", 0), 0u);
   EXPECT_EQ(find("China Standard Time")->offset_minutes, 480);
+}
+
+// The host's zones, read from ICU's table in one pass, are the ones ICU's own calls give zone by
+// zone: each Windows name of a canonical zone, its offset, and its main place first.
+TEST(TimeZone, TheHostsZonesAreWhatIcuGivesZoneByZone) {
+  std::map<std::string, std::set<std::string>> places;
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::StringEnumeration> ids(
+      icu::TimeZone::createTimeZoneIDEnumeration(UCAL_ZONE_TYPE_CANONICAL, nullptr, nullptr, status));
+  std::unique_ptr<icu::TimeZoneNames> names(icu::TimeZoneNames::createInstance(icu::Locale::getEnglish(), status));
+  ASSERT_TRUE(U_SUCCESS(status));
+  while (const icu::UnicodeString* id = ids->snext(status)) {
+    icu::UnicodeString windows, place;
+    UErrorCode s = U_ZERO_ERROR;
+    icu::TimeZone::getWindowsID(*id, windows, s);
+    if (U_FAILURE(s) || windows.isEmpty()) continue;
+    std::string key, text;
+    windows.toUTF8String(key);
+    names->getExemplarLocationName(*id, place).toUTF8String(text);
+    places[key].insert(text);
+  }
+  const std::vector<platform::WindowsTimeZone> zones = platform::HostTimeZoneService().Zones();
+  std::set<std::string> keys;
+  for (const platform::WindowsTimeZone& zone : zones) {
+    keys.insert(zone.key);
+    UErrorCode s = U_ZERO_ERROR;
+    icu::UnicodeString golden;
+    icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(zone.key), "001", golden, s);
+    ASSERT_TRUE(U_SUCCESS(s)) << zone.key;
+    const std::unique_ptr<icu::TimeZone> main_zone(icu::TimeZone::createTimeZone(golden));
+    EXPECT_EQ(zone.offset_minutes, main_zone->getRawOffset() / 60000) << zone.key;
+    icu::UnicodeString main_place;
+    std::string first;
+    names->getExemplarLocationName(golden, main_place).toUTF8String(first);
+    const size_t places_start = zone.display.find(") ") + 2;
+    if (!first.empty() && places[zone.key].count(first)) {
+      EXPECT_EQ(zone.display.substr(places_start, first.size()), first) << zone.display;
+    }
+  }
+  std::set<std::string> expected;
+  for (const auto& [key, unused] : places) expected.insert(key);
+  EXPECT_EQ(keys, expected);
 }
 
 }  // namespace

@@ -33,11 +33,13 @@ class NasSimHostTest : public ::testing::Test {
     argv.insert(argv.end(), options.begin(), options.end());
     return std::make_unique<netns::Process>(argv, net_->TempFile(tag + ".out"), net_->TempFile(tag + ".err"));
   }
-  // Broadcasts the discovery request until a reply comes (nas-sim may still be starting).
+  // Broadcasts the discovery request until a reply comes: nas-sim may still be starting, for a
+  // while on a busy machine.
   std::optional<pc::Received> Discover(pc::Udp& udp) {
     NasPacket request;
     BuildDiscoveryRequest(request);
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    const uint64_t give_up = platform::CurrentClock().NowMs() + 30'000;
+    while (platform::CurrentClock().NowMs() < give_up) {
       udp.SendTo("255.255.255.255", 9999, pc::Bytes(request.begin(), request.end()));
       platform::TIMEVAL tv{0, 100000};
       while (platform::select(udp.handle(), &tv) == 1) {

@@ -21,9 +21,12 @@ class Process {
   void Signal(int signal);
   // Waits up to `timeout_ms` for the end; the exit status, or -1 (still running or killed).
   int Wait(int timeout_ms);
+  // Whether it has ended (or never started).
+  bool Ended();
 
  private:
   pid_t pid_ = -1;
+  int exit_status_ = -1;
 };
 
 // The PC in one namespace, each box in its own, all on one bridge in a third, with addresses

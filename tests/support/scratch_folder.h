@@ -1,14 +1,20 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
-// A fresh folder for the files of one test, removed with everything in it at the end.
+// A fresh folder for the files of one test, removed with everything in it at the end: when the
+// object goes, or when the process ends through exit() first (a death test's child, a program
+// path that ends the process), by the process that made it.
 class ScratchFolder {
  public:
   ScratchFolder() {
@@ -21,10 +27,12 @@ class ScratchFolder {
     }
     path_ = std::filesystem::temp_directory_path() / ("orvo-" + name + "-" + std::to_string(random()));
     std::filesystem::create_directories(path_);
+    Leftovers::Get().Add(path_);
   }
   ~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+    Leftovers::Get().Remove(path_);
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -39,5 +47,33 @@ class ScratchFolder {
   }
 
  private:
+  // The folders of this process that still exist; removed when the process exits. A forked
+  // child inherits the list but leaves its parent's folders alone.
+  class Leftovers {
+   public:
+    static Leftovers& Get() {
+      static Leftovers leftovers;
+      return leftovers;
+    }
+    void Add(const std::filesystem::path& path) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      paths_.insert({path, getpid()});
+    }
+    void Remove(const std::filesystem::path& path) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      paths_.erase({path, getpid()});
+    }
+    ~Leftovers() {
+      std::error_code ignored;
+      for (const auto& [path, owner] : paths_) {
+        if (owner == getpid()) std::filesystem::remove_all(path, ignored);
+      }
+    }
+
+   private:
+    std::mutex mutex_;
+    std::set<std::pair<std::filesystem::path, pid_t>> paths_;
+  };
+
   std::filesystem::path path_;
 };

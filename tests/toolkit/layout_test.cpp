@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "toolkit/std_controls.h"
 #include "toolkit_fixture.h"
 
@@ -68,6 +70,32 @@ TEST_F(LayoutTest, BindingChecksNameAndClass) {
   EXPECT_NE(BindComponent<TLabel>(*form_, "lab"), nullptr);
   EXPECT_THROW(BindComponent<TEdit>(*form_, "lab"), ELayoutError);
   EXPECT_THROW(BindComponent<TLabel>(*form_, "gone"), ELayoutError);
+}
+
+// The fonts a layout's texts are foretold in are the fonts its controls get when it is loaded:
+// inherited from the parent, changed by the control's own font properties.
+TEST_F(LayoutTest, TextSamplesAreInTheFontsTheLoadedControlsHave) {
+  const std::string children = R"(
+    {"class": "TLabel", "name": "plain", "Caption": "Abc"},
+    {"class": "TPanel", "name": "panel", "Font": {"Name": "Verdana", "Height": 13}, "children": [
+      {"class": "TLabel", "name": "inherited", "Caption": "Next"},
+      {"class": "TLabel", "name": "bold", "Caption": "Back", "Font": {"Style": ["fsBold"], "Color": "clBtnFace"}},
+      {"class": "TEdit", "name": "edit", "Text": "Über", "Font": {"Height": 11}}]},
+    {"class": "TLabel", "name": "again", "Caption": "Nix", "Font": {"Name": "Verdana", "Height": 13}})";
+  Load(children);
+  const std::vector<TTextSample> samples = LayoutTextSamples(
+      R"({"class": "TestForm", "name": "form_Test", "Width": 400, "Height": 300, "children": [)" + children + "]}");
+  for (const char* name : {"plain", "inherited", "bold", "edit", "again"}) {
+    const auto* control = Get<TControl>(name);
+    const TFont& font = control->GetFont();
+    const auto sample = std::find_if(samples.begin(), samples.end(), [&](const TTextSample& s) {
+      return s.font.Name() == font.Name() && s.font.Height() == font.Height() && s.font.Style() == font.Style();
+    });
+    ASSERT_NE(sample, samples.end()) << name << " is in " << font.Name() << " " << font.Height();
+    const std::string text = dynamic_cast<const TEdit*>(control) ? Get<TEdit>(name)->Text() : control->Caption();
+    for (char c : text) EXPECT_NE(sample->text.find(c), std::string::npos) << name << ": " << c;
+  }
+  EXPECT_EQ(samples.size(), 4u) << "the form's own font (plain's too), Verdana 13, its bold and its height 11";
 }
 
 }  // namespace

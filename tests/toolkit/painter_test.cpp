@@ -47,7 +47,8 @@ class PainterTest : public ToolkitTest {
         R"({"class": "TestForm", "name": "form_Test", "Width": 220, "Height": 160, "Color": 1775627,
             "children": [)" +
         children + "]}";
-    LoadLayout(*form_, text, "test.json", handlers_, [](const std::string&) { return TwoHalves(); });
+    LoadLayout(*form_, text, "test.json", handlers_,
+               [](const std::string& file) { return TPictureFile::FromPixels(TwoHalves(), file); });
     form_->SetWindowRegion(TWindowRegion{0, 0, 220, 160, 20, 20});
   }
 };
@@ -159,6 +160,29 @@ TEST_F(PainterTest, WindowsFamiliesAndChineseCaptionsHaveInstalledGlyphs) {
     const TTextBlock chinese(font, "设置向导下一步");
     EXPECT_EQ(chinese.UnknownGlyphs(), 0) << family << ": Chinese shows as boxes";
   }
+}
+
+// Sizes are kept once measured: asked again, in any order, each font still gets its own.
+TEST_F(PainterTest, MeasuredSizesBelongToTheFontAndTheText) {
+  auto font = [](const char* name, int height, TFontStyles style) {
+    TFont f;
+    f.SetName(name);
+    f.SetHeight(height);
+    f.SetStyle(style);
+    return f;
+  };
+  const TFont fonts[] = {font("Verdana", 13, 0), font("Verdana", 13, fsBold), font("Verdana", 16, 0),
+                         font("Tahoma", 13, fsItalic)};
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const TFont& f : fonts) {
+      for (const char* text : {"Refresh", "Refresh ", "WWW", ""}) {
+        const TPoint measured = MeasureText(f, text), laid_out = TTextBlock(f, text).Size();
+        EXPECT_TRUE(measured.X == laid_out.X && measured.Y == laid_out.Y)
+            << f.Name() << " " << f.Height() << " " << f.Style() << " '" << text << "', pass " << pass;
+      }
+    }
+  }
+  EXPECT_NE(MeasureText(fonts[0], "Refresh").X, MeasureText(fonts[1], "Refresh").X) << "bold is wider";
 }
 
 TEST_F(PainterTest, AutoSizedLabelsFitTheirTextAsItIsDrawn) {

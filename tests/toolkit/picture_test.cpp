@@ -95,4 +95,55 @@ TEST(Picture, BrokenFilesAreLoadingErrorsNamingThePicture) {
   }
 }
 
+// A picture file tells its size from its header and decodes only when its pixels are asked for:
+// a body that does not decode fails then, and again at the next ask. (A JPEG cut short still
+// decodes, grey where the data ends, as libjpeg gives it.)
+TEST(PictureFile, TellsItsSizeAtOnceAndDecodesItsPixelsOnFirstUse) {
+  std::string cut_png = EncodePng(6, 4, std::vector<uint8_t>(96, 200));
+  cut_png.resize(cut_png.size() - 20);
+  const struct {
+    const char* name;
+    std::string bytes;
+    int width, height;
+    bool decodes;
+  } cases[] = {
+      {"whole.png", EncodePng(6, 4, std::vector<uint8_t>(96, 200)), 6, 4, true},
+      {"whole.jpg", EncodeJpeg(32, 16, 1, 2, 3), 32, 16, true},
+      {"cut.png", cut_png, 6, 4, false},
+  };
+  for (const auto& c : cases) {
+    const auto file = TPictureFile::Owning(c.bytes, c.name);
+    EXPECT_EQ(file->Width(), c.width) << c.name;
+    EXPECT_EQ(file->Height(), c.height) << c.name;
+    for (int ask = 0; ask < 2; ++ask) {
+      if (c.decodes) {
+        const auto& bitmap = file->Bitmap();
+        ASSERT_TRUE(bitmap) << c.name;
+        EXPECT_EQ(bitmap->width, c.width) << c.name;
+        EXPECT_EQ(&file->Bitmap(), &bitmap) << c.name << ": decoded once";
+      } else {
+        EXPECT_THROW(file->Bitmap(), EPictureError) << c.name << ", ask " << ask;
+      }
+    }
+  }
+}
+
+TEST(PictureFile, AFileWithoutAReadableHeaderIsRefusedAtOnce) {
+  std::string jpeg = EncodeJpeg(8, 8, 1, 2, 3);
+  jpeg.resize(40);
+  const std::pair<std::string, std::string> broken[] = {
+      {"header.png", EncodePng(2, 2, std::vector<uint8_t>(16, 200)).substr(0, 20)},
+      {"header.jpg", jpeg},
+      {"text.png", "not a picture"},
+      {"empty.png", ""}};
+  for (const auto& [name, bytes] : broken) {
+    try {
+      TPictureFile::Owning(bytes, name);
+      ADD_FAILURE() << name << " accepted";
+    } catch (const EPictureError& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+  }
+}
+
 }  // namespace

@@ -34,7 +34,7 @@ class ToolkitTest : public ::testing::Test {
     const std::string text = R"({"class": "TestForm", "name": "form_Test", "Width": 400, "Height": 300)" +
                              (form_props.empty() ? "" : ", " + form_props) + R"(, "children": [)" + children_json +
                              "]}";
-    LoadLayout(*form_, text, "test.json", handlers_, [](const std::string& f) -> std::shared_ptr<const TBitmapData> {
+    LoadLayout(*form_, text, "test.json", handlers_, [](const std::string& f) -> std::shared_ptr<const TPictureFile> {
       throw EPictureError("no picture " + f);
     });
     form_->Show();

@@ -53,6 +53,13 @@ std::string KeyNameOf(const std::string& stem) {
   return stem + " Standard Time";
 }
 
+// A display text that shows its row number, "(7) Pacific".
+std::string NumberedDisplay(int row, const std::string& stem) {
+  std::string display = "(";
+  display.append(std::to_string(row)).append(") ").append(stem);
+  return display;
+}
+
 class TimeZoneTest : public PagesTest {
  protected:
   ~TimeZoneTest() override { platform::InstallTimeZoneService(nullptr); }
@@ -129,7 +136,7 @@ TEST_F(TimeZoneTest, EveryRowWithAKeyIsOfferedInTableOrderAndFindsItsOwnNumber) 
   std::vector<ZoneKey> keys;
   for (int i = kTimeZoneCount - 1; i >= 0; --i) {
     const std::string stem = OriginalRow(i).stem.bytes();
-    keys.push_back({KeyNameOf(stem), "(" + std::to_string(i) + ") " + stem, KeyNameOf(stem)});
+    keys.push_back({KeyNameOf(stem), NumberedDisplay(i, stem), KeyNameOf(stem)});
   }
   platform::EmulatedRegistry& registry = UseRegistry(TreeWith(keys));
   PcIn("UTC", {"UTC"});
@@ -137,7 +144,7 @@ TEST_F(TimeZoneTest, EveryRowWithAKeyIsOfferedInTableOrderAndFindsItsOwnNumber) 
   const std::vector<std::string> entries = Entries();
   ASSERT_EQ(entries.size(), 94u);
   for (int i = 0; i < kTimeZoneCount; ++i) {
-    EXPECT_EQ(entries[i], "(" + std::to_string(i) + ") " + OriginalRow(i).stem.bytes());
+    EXPECT_EQ(entries[i], NumberedDisplay(i, OriginalRow(i).stem.bytes()));
     EXPECT_EQ(NumberSentFor(entries[i]), i + 1) << entries[i];
     EXPECT_EQ(form_Main->sg_TimeZone->Cell(0, i), entries[i]);
   }

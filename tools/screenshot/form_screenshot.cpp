@@ -95,8 +95,9 @@ int main(int argc, char** argv) {
     const std::string folder = argv[2];
     TApplication app;
     auto* form = new LayoutForm(&app, root.value("class", ""));
-    LoadLayout(*form, layout, argv[1], handlers,
-               [&folder](const std::string& file) { return DecodePicture(ReadFile(folder + "/" + file), file); });
+    LoadLayout(*form, layout, argv[1], handlers, [&folder](const std::string& file) {
+      return TPictureFile::Owning(ReadFile(folder + "/" + file), file);
+    });
     SaveFormScreenshot(*form, argv[3]);
   } catch (const std::exception& e) {
     std::cerr << "form-screenshot: " << e.what() << "\n";
