@@ -52,7 +52,9 @@ std::string DesktopPrefix(uid_t uid) {
 // "<prefix><pid>.<n>".
 constexpr int kFurtherNames = 15;
 std::string SocketName(uid_t uid, pid_t pid, int further) {
-  return DesktopPrefix(uid) + std::to_string(pid) + (further ? "." + std::to_string(further) : std::string());
+  std::string name = DesktopPrefix(uid).append(std::to_string(pid));
+  if (further) name.append(".").append(std::to_string(further));
+  return name;
 }
 
 bool SameText(const std::string& a, const char* b) {

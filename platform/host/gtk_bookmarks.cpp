@@ -82,8 +82,9 @@ std::string ConnectionBookmark(const NetworkConnection& connection) {
   std::string uri = "smb:/";
   std::string share;
   for (size_t i = 0; i < names.size(); ++i) {
-    uri += "/" + PercentEncoded(names[i]);
-    if (i > 0) share += (i > 1 ? "/" : "") + names[i];
+    uri.append("/").append(PercentEncoded(names[i]));
+    if (i > 1) share += '/';
+    if (i > 0) share += names[i];
   }
   std::string label = connection.local_name + " " + share + " on " + (names.empty() ? "" : names[0]);
   // A line end inside the label would end the bookmark and make the rest another one.

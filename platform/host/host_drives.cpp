@@ -175,7 +175,7 @@ class HostDrivesImpl final : public Drives {
   // compares it.
   static std::string KeyOf(const NetworkConnection& c) {
     if (!c.local_name.empty()) return c.local_name;
-    return "-" + Utf16ToUtf8(UpcaseName(Utf8ToUtf16(c.remote_name)));
+    return std::string("-").append(Utf16ToUtf8(UpcaseName(Utf8ToUtf16(c.remote_name))));
   }
 
   static std::vector<StateEntry> EntriesOf(const std::optional<std::string>& boot, const ConnectionTable& table) {

@@ -124,7 +124,10 @@ TEST_F(NasSimHostTest, WithoutAnAddressTheSettingsCarryTheNetworkTheRequestCameI
   ASSERT_EQ(ParseSettingsReply(packet, id, NasMac{}, settings), RESPONSE_HDR_OK);
   auto field = [&](size_t offset) {
     std::string dotted;
-    for (size_t i = 0; i < 4; ++i) dotted += (i ? "." : "") + std::to_string(settings.bytes[offset + i]);
+    for (size_t i = 0; i < 4; ++i) {
+      if (i) dotted += '.';
+      dotted += std::to_string(settings.bytes[offset + i]);
+    }
     return dotted;
   };
   EXPECT_EQ(field(settings_field::kIpAddress), netns::TestNetwork::BoxAddress(0));
