@@ -285,9 +285,7 @@ class Loader {
     if (auto* image = dynamic_cast<TImage*>(&c)) {
       if (key == "Picture") {
         TPicture picture;
-        const std::string file = Text(c, key, v);
-        picture.SetFile(Picture(c, file));
-        picture.SetName(file);
+        picture.SetFile(Picture(c, Text(c, key, v)));
         image->SetPicture(std::move(picture));
         return true;
       }

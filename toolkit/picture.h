@@ -70,10 +70,9 @@ class TPicture {
   // Decodes the file on first use; null for an empty picture.
   const std::shared_ptr<const TBitmapData>& Bitmap() const;
   void SetFile(std::shared_ptr<const TPictureFile> file) { file_ = std::move(file); }
-  const std::string& Name() const { return name_; }
-  void SetName(std::string name) { name_ = std::move(name); }
+  // The file's name; empty for an empty picture.
+  std::string Name() const { return file_ ? file_->Name() : std::string(); }
 
  private:
   std::shared_ptr<const TPictureFile> file_;
-  std::string name_;
 };
