@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,8 +43,11 @@ class WizardHostTest : public ::testing::Test {
     net_ = netns::TestNetwork::Create(1, &why_not);
     if (!net_) GTEST_SKIP() << why_not;
     if (net_->AddSubnet(1) != 1) GTEST_SKIP() << "a second subnet could not be set up with 'ip'";
-    // The emulated services keep their files in the test's own folder.
+    // The emulated services keep their files in the test's own folder, for this test only.
+    const char* state_home = std::getenv("XDG_STATE_HOME");
+    state_home_before_ = state_home ? std::optional<std::string>(state_home) : std::nullopt;
     setenv("XDG_STATE_HOME", net_->TempFile("state").c_str(), 1);
+    state_home_set_ = true;
     platform::MarkMainThread();
   }
   void TearDown() override {
@@ -55,6 +59,13 @@ class WizardHostTest : public ::testing::Test {
     }
     pc_.reset();
     boxes_.clear();
+    if (state_home_set_) {
+      if (state_home_before_) {
+        setenv("XDG_STATE_HOME", state_home_before_->c_str(), 1);
+      } else {
+        unsetenv("XDG_STATE_HOME");
+      }
+    }
   }
 
   // One nas-sim in box namespace `ns`, answering for the given addresses of that namespace; a
@@ -142,4 +153,8 @@ class WizardHostTest : public ::testing::Test {
   std::vector<std::string> box_tags_;
   std::unique_ptr<netns::EnterNamespace> pc_;
   std::unique_ptr<TApplication> app_;
+
+ private:
+  bool state_home_set_ = false;
+  std::optional<std::string> state_home_before_;
 };
