@@ -3,9 +3,6 @@
 #include <mutex>
 
 #include "link/disk_command.h"
-#include "platform/emulated_registry.h"
-#include "platform/registry.h"
-#include "platform/registry_tree.h"
 #include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
 #include "wizard/forms/forms.h"
@@ -13,6 +10,14 @@
 #include "wizard/program.h"
 
 namespace fuzz {
+namespace {
+
+sim::SimTimeZones HostZones() {
+  platform::TimeZoneService& host = platform::HostTimeZoneService();
+  return {host.Zones(), host.CurrentZoneKey(), host.CurrentZoneState()};
+}
+
+}  // namespace
 
 // The box's UDP side: every disk command is answered with the text set, from port 9999.
 struct WizardHarness::DiskPeer final : sim::UdpEndpoint {
@@ -44,7 +49,7 @@ WizardHarness& WizardHarness::Get() {
   return *harness;
 }
 
-WizardHarness::WizardHarness() {
+WizardHarness::WizardHarness() : pc_settings_(HostZones(), "English") {
   world_.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
   world_.drives().SetTempFolder("/tmp");
   sim::Host& box = world_.lan().AddHost("box");
@@ -54,12 +59,6 @@ WizardHarness::WizardHarness() {
   world_.lan().BindUdp(box, port, disk_peer_);
   world_.Install();
   platform::InstallSockets(&tcp_);
-
-  platform::RegistryTree tree;
-  platform::AddTimeZoneKeys(tree, platform::CurrentTimeZoneService().Zones());
-  tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)")
-      .SetString("Language", "English");
-  platform::InstallRegistry(new platform::EmulatedRegistry(std::move(tree)));
 
   app_ = new TApplication();
   RegisterWizardForms();

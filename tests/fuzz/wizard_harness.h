@@ -4,14 +4,16 @@
 #include <string>
 
 #include "scripted_tcp.h"
+#include "sim/pc_settings.h"
 #include "sim/world.h"
 #include "toolkit/application.h"
 
 namespace fuzz {
 
 // The wizard's six windows, made once for a fuzz target's run as the program makes them, on the
-// virtual clock and a simulated PC at 192.168.1.100/24. Its TCP exchanges are acted out from
-// scripts; the box at kBoxIp answers every disk command with the text last set.
+// virtual clock and a simulated PC at 192.168.1.100/24 with the host's time zones. Its TCP
+// exchanges are acted out from scripts; the box at kBoxIp answers every disk command with the
+// text last set.
 class WizardHarness {
  public:
   static constexpr const char* kBoxIp = "192.168.1.20";
@@ -36,6 +38,7 @@ class WizardHarness {
 
   sim::World world_;
   ScriptedTcpSockets tcp_{world_.sockets()};
+  sim::PcSettings pc_settings_;
   std::shared_ptr<DiskPeer> disk_peer_;
   TApplication* app_ = nullptr;
 };

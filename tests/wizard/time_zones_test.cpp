@@ -15,18 +15,6 @@ namespace {
 using platform::RegistryKey;
 using platform::RegistryTree;
 
-// The PC's zones as GetTimeZoneInformation reads them: the current one and whether daylight
-// saving time is in force.
-class PcZones final : public platform::TimeZoneService {
- public:
-  std::vector<platform::WindowsTimeZone> zones;
-  std::string current;
-  platform::DWORD state = platform::TIME_ZONE_ID_STANDARD;
-  std::vector<platform::WindowsTimeZone> Zones() override { return zones; }
-  std::string CurrentZoneKey() override { return current; }
-  platform::DWORD CurrentZoneState() override { return state; }
-};
-
 // One key below the registry's "Time Zones"; a value left out is missing.
 struct ZoneKey {
   std::string name;
@@ -62,8 +50,6 @@ std::string NumberedDisplay(int row, const std::string& stem) {
 
 class TimeZoneTest : public PagesTest {
  protected:
-  ~TimeZoneTest() override { platform::InstallTimeZoneService(nullptr); }
-
   // Puts a registry of the test's own in place of the fixture's.
   platform::EmulatedRegistry& UseRegistry(RegistryTree tree) {
     scope_.reset();
@@ -71,12 +57,13 @@ class TimeZoneTest : public PagesTest {
     scope_ = std::make_unique<platform::ScopedRegistry>(*registry_of_test_);
     return *registry_of_test_;
   }
+  // The PC's zones as GetTimeZoneInformation reads them, from the start of the wizard on.
+  sim::SimTimeZones& Pc() { return pc_settings_->zones(); }
   // The PC in the zone of that key (std name = key name), among the given zones.
   void PcIn(const std::string& current, std::vector<std::string> keys) {
-    pc_.zones.clear();
-    for (const std::string& k : keys) pc_.zones.push_back({k, "(UTC) " + k, k, k + " Daylight", 0});
-    pc_.current = current;
-    platform::InstallTimeZoneService(&pc_);
+    Pc().zones.clear();
+    for (const std::string& k : keys) Pc().zones.push_back({k, "(UTC) " + k, k, k + " Daylight", 0});
+    Pc().current = current;
   }
   std::vector<std::string> Entries() const {
     std::vector<std::string> entries;
@@ -100,7 +87,6 @@ class TimeZoneTest : public PagesTest {
     ASSERT_EQ(form_Main->ComboBoxTimeZone->ItemIndex(), index);
   }
 
-  PcZones pc_;
   std::unique_ptr<platform::EmulatedRegistry> registry_of_test_;
   std::unique_ptr<platform::ScopedRegistry> scope_;
 };
@@ -227,13 +213,12 @@ TEST_P(TimeZonePreselectTest, ThePcsZoneIsFoundByItsStandardName) {
     if (c.std_in_registry) k.std_name = c.std_in_registry;
   }
   UseRegistry(TreeWith(keys));
-  pc_.zones = {{"Dateline Standard Time", "", "Dateline Standard Time", "", -720},
-               {"W. Europe Standard Time", "", "W. Europe Standard Time", "", 60},
-               {"UTC", "", "Coordinated Universal Time", "", 0},
-               {"Mars Standard Time", "", "Mars Standard Time", "", 300}};
-  pc_.current = c.pc_zone;
-  pc_.state = c.state;
-  platform::InstallTimeZoneService(&pc_);
+  Pc().zones = {{"Dateline Standard Time", "", "Dateline Standard Time", "", -720},
+                {"W. Europe Standard Time", "", "W. Europe Standard Time", "", 60},
+                {"UTC", "", "Coordinated Universal Time", "", 0},
+                {"Mars Standard Time", "", "Mars Standard Time", "", 300}};
+  Pc().current = c.pc_zone;
+  Pc().state = c.state;
   form_Main->LoadTimeZoneList();
   EXPECT_EQ(Entries(), (std::vector<std::string>{"Dateline", "UTC", "W. Europe"}));
   EXPECT_EQ(Selected(), c.selected);

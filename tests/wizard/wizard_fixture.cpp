@@ -3,7 +3,6 @@
 #include "client/form_connection_test.h"
 #include "link/transport.h"
 #include "platform/log_debug.h"
-#include "platform/registry_tree.h"
 #include "toolkit/resources.h"
 #include "wizard/dialogs/confirm_format.h"
 #include "wizard/dialogs/login_dialog.h"
@@ -15,26 +14,17 @@
 namespace {
 
 // A few of the PC's Windows zones; enough to see matching, preselection and the row numbers.
-class TestZones : public platform::TimeZoneService {
- public:
-  explicit TestZones(std::string current) : current_(std::move(current)) {}
-  std::vector<platform::WindowsTimeZone> Zones() override {
-    return {{"Dateline Standard Time", "(UTC-12:00) International Date Line West", "Dateline Standard Time",
-             "Dateline Daylight Time", -720},
-            {"Pacific Standard Time", "(UTC-08:00) Pacific Time (US & Canada)", "Pacific Standard Time",
-             "Pacific Daylight Time", -480},
-            {"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "Coordinated Universal Time", 0},
-            {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
-             "W. Europe Standard Time", "W. Europe Daylight Time", 60},
-            {"Tonga Standard Time", "(UTC+13:00) Nuku'alofa", "Tonga Standard Time", "Tonga Daylight Time", 780},
-            {"Mars Standard Time", "(UTC+05:00) Olympus Mons", "Mars Standard Time", "Mars Daylight Time", 300}};
-  }
-  std::string CurrentZoneKey() override { return current_; }
-  platform::DWORD CurrentZoneState() override { return platform::TIME_ZONE_ID_STANDARD; }
-
- private:
-  std::string current_;
-};
+std::vector<platform::WindowsTimeZone> TestZones() {
+  return {{"Dateline Standard Time", "(UTC-12:00) International Date Line West", "Dateline Standard Time",
+           "Dateline Daylight Time", -720},
+          {"Pacific Standard Time", "(UTC-08:00) Pacific Time (US & Canada)", "Pacific Standard Time",
+           "Pacific Daylight Time", -480},
+          {"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "Coordinated Universal Time", 0},
+          {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
+           "W. Europe Standard Time", "W. Europe Daylight Time", 60},
+          {"Tonga Standard Time", "(UTC+13:00) Nuku'alofa", "Tonga Standard Time", "Tonga Daylight Time", 780},
+          {"Mars Standard Time", "(UTC+05:00) Olympus Mons", "Mars Standard Time", "Mars Daylight Time", 300}};
+}
 
 }  // namespace
 
@@ -57,7 +47,6 @@ WizardTest::~WizardTest() {
   StopUdpReceiver();
   while (!app_.Components().empty()) delete app_.Components().back();
   platform::SetTraceObserver(nullptr);
-  platform::InstallTimeZoneService(nullptr);
   // The edited layout's text goes with the fixture.
   if (!edited_main_layout_.empty()) RegisterWizardForms();
 }
@@ -75,17 +64,8 @@ bool WizardTest::Traced(const std::string& text) const {
 }
 
 void WizardTest::Start(bool show) {
-  zones_ = std::make_unique<TestZones>(current_zone_);
-  platform::InstallTimeZoneService(zones_.get());
-  platform::RegistryTree tree;
-  platform::AddTimeZoneKeys(tree, zones_->Zones());
-  if (language_key_) {
-    platform::RegistryKey& utilities =
-        tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)");
-    if (language_) utilities.SetString("Language", *language_);
-  }
-  registry_ = std::make_unique<platform::EmulatedRegistry>(std::move(tree));
-  registry_scope_ = std::make_unique<platform::ScopedRegistry>(*registry_);
+  pc_settings_ =
+      std::make_unique<sim::PcSettings>(sim::SimTimeZones(TestZones(), current_zone_), language_, language_key_);
 
   RegisterWizardForms();
   if (edit_main_layout_) {

@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated_registry.h"
-#include "platform/registry.h"
-#include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
 #include "scratch_folder.h"
+#include "sim/pc_settings.h"
 #include "sim/world.h"
 #include "toolkit/application.h"
 #include "toolkit/driver.h"
@@ -77,9 +75,7 @@ class WizardTest : public ::testing::Test {
   ScratchFolder temp_folder_;
   platform::ScopedVirtualClock clock_;
   sim::World world_;
-  std::unique_ptr<platform::EmulatedRegistry> registry_;
-  std::unique_ptr<platform::ScopedRegistry> registry_scope_;
-  std::unique_ptr<platform::TimeZoneService> zones_;
+  std::unique_ptr<sim::PcSettings> pc_settings_;
   TApplication app_;
   TDriver driver_{nullptr};
 

@@ -4,10 +4,9 @@
 #include <functional>
 
 #include "link/transport.h"
-#include "platform/emulated_registry.h"
-#include "platform/registry.h"
 #include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
+#include "sim/pc_settings.h"
 #include "sim/world.h"
 #include "toolkit/application.h"
 #include "toolkit/driver.h"
@@ -18,16 +17,12 @@
 
 namespace {
 
-class PcZones final : public platform::TimeZoneService {
- public:
-  std::vector<platform::WindowsTimeZone> Zones() override {
-    return {{"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "UTC", 0},
-            {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
-             "W. Europe Standard Time", "W. Europe Daylight Time", 60}};
-  }
-  std::string CurrentZoneKey() override { return "W. Europe Standard Time"; }
-  platform::DWORD CurrentZoneState() override { return platform::TIME_ZONE_ID_STANDARD; }
-};
+// The PC's zones: the one it is in and UTC.
+std::vector<platform::WindowsTimeZone> PcZones() {
+  return {{"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "UTC", 0},
+          {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
+           "W. Europe Standard Time", "W. Europe Daylight Time", 60}};
+}
 
 void RunUntil(const std::function<bool()>& done) {
   while (!done()) Application->HandleMessage();
@@ -53,14 +48,7 @@ SetupTimes RunWholeSetup(const std::string& temp_folder) {
   world.processes().AnswerPings(sim::Ipv4Of("192.168.1.1"));
   world.processes().AnswerPings(sim::Ipv4Of("8.8.8.8"));
   world.Install();
-  PcZones zones;
-  platform::InstallTimeZoneService(&zones);
-  platform::RegistryTree tree;
-  platform::AddTimeZoneKeys(tree, zones.Zones());
-  tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)")
-      .SetString("Language", "English");
-  platform::EmulatedRegistry registry(std::move(tree));
-  platform::ScopedRegistry registry_scope(registry);
+  sim::PcSettings settings({PcZones(), "W. Europe Standard Time"}, "English");
   {
     TApplication app;
     Application->SetTitle(kProductTitle);
@@ -92,7 +80,6 @@ SetupTimes RunWholeSetup(const std::string& temp_folder) {
     StopUdpReceiver();
     while (!Application->Components().empty()) delete Application->Components().back();
   }
-  platform::InstallTimeZoneService(nullptr);
   times.virtual_ms = static_cast<double>(platform::CurrentClock().NowMs() - virtual_start);
   times.wall_ms = static_cast<double>(NowNs() - wall_start) / 1e6;
   return times;

@@ -12,10 +12,9 @@
 #include "client/form_connection_test.h"
 #include "link/transport.h"
 #include "platform/code_page.h"
-#include "platform/emulated_registry.h"
-#include "platform/registry.h"
 #include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
+#include "sim/pc_settings.h"
 #include "sim/world.h"
 #include "text/language_strings.h"
 #include "toolkit/application.h"
@@ -30,22 +29,18 @@
 
 namespace {
 
-class PcZones : public platform::TimeZoneService {
- public:
-  std::vector<platform::WindowsTimeZone> Zones() override {
-    return {{"Pacific Standard Time", "(UTC-08:00) Pacific Time (US & Canada)", "Pacific Standard Time",
-             "Pacific Daylight Time", -480},
-            {"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "UTC", 0},
-            {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
-             "W. Europe Standard Time", "W. Europe Daylight Time", 60},
-            {"China Standard Time", "(UTC+08:00) Beijing, Chongqing, Hong Kong, Urumqi", "China Standard Time",
-             "China Daylight Time", 480},
-            {"Tokyo Standard Time", "(UTC+09:00) Osaka, Sapporo, Tokyo", "Tokyo Standard Time", "Tokyo Daylight Time",
-             540}};
-  }
-  std::string CurrentZoneKey() override { return "W. Europe Standard Time"; }
-  platform::DWORD CurrentZoneState() override { return platform::TIME_ZONE_ID_STANDARD; }
-};
+// The PC's zones, among them the one it is in.
+std::vector<platform::WindowsTimeZone> PcZones() {
+  return {
+      {"Pacific Standard Time", "(UTC-08:00) Pacific Time (US & Canada)", "Pacific Standard Time",
+       "Pacific Daylight Time", -480},
+      {"UTC", "(UTC) Coordinated Universal Time", "Coordinated Universal Time", "UTC", 0},
+      {"W. Europe Standard Time", "(UTC+01:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna",
+       "W. Europe Standard Time", "W. Europe Daylight Time", 60},
+      {"China Standard Time", "(UTC+08:00) Beijing, Chongqing, Hong Kong, Urumqi", "China Standard Time",
+       "China Daylight Time", 480},
+      {"Tokyo Standard Time", "(UTC+09:00) Osaka, Sapporo, Tokyo", "Tokyo Standard Time", "Tokyo Daylight Time", 540}};
+}
 
 std::string g_folder;
 
@@ -101,14 +96,7 @@ void Tour(const std::string& language, const std::string& suffix, bool dialogs, 
   world.AddBox("c", "lan", Box("NAS-240", "Archive", "192.168.1.35", 0x03, sim::Disks::OneUnformatted()));
   world.processes().AnswerPings(sim::Ipv4Of("192.168.1.1"));
   world.Install();
-  PcZones zones;
-  platform::InstallTimeZoneService(&zones);
-  platform::RegistryTree tree;
-  platform::AddTimeZoneKeys(tree, zones.Zones());
-  tree.CreateKey(platform::HKEY_LOCAL_MACHINE, R"(SOFTWARE\Orvo\Orvo Fenwold Utilities)")
-      .SetString("Language", language);
-  platform::EmulatedRegistry registry(std::move(tree));
-  platform::ScopedRegistry registry_scope(registry);
+  sim::PcSettings settings({PcZones(), "W. Europe Standard Time"}, language);
   {
     TApplication app;
     Application->SetTitle(kProductTitle);
@@ -184,7 +172,6 @@ void Tour(const std::string& language, const std::string& suffix, bool dialogs, 
     StopUdpReceiver();
     while (!Application->Components().empty()) delete Application->Components().back();
   }
-  platform::InstallTimeZoneService(nullptr);
 }
 
 }  // namespace
