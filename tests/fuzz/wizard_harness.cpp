@@ -51,7 +51,7 @@ WizardHarness& WizardHarness::Get() {
 
 WizardHarness::WizardHarness() : pc_settings_(HostZones(), "English") {
   world_.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
-  world_.drives().SetTempFolder("/tmp");
+  world_.drives().SetTempFolder(temp_folder_.path().string());
   sim::Host& box = world_.lan().AddHost("box");
   box.AddInterface("lan", sim::Ipv4Of(kBoxIp), sim::Ipv4Of("255.255.255.0"));
   disk_peer_ = std::make_shared<DiskPeer>(world_.lan(), box);

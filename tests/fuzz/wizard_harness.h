@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "named_scratch_folder.h"
 #include "scripted_tcp.h"
 #include "sim/pc_settings.h"
 #include "sim/world.h"
@@ -11,9 +12,9 @@
 namespace fuzz {
 
 // The wizard's six windows, made once for a fuzz target's run as the program makes them, on the
-// virtual clock and a simulated PC at 192.168.1.100/24 with the host's time zones. Its TCP
-// exchanges are acted out from scripts; the box at kBoxIp answers every disk command with the
-// text last set.
+// virtual clock and a simulated PC at 192.168.1.100/24 with the host's time zones and a
+// temporary folder of the run's own. Its TCP exchanges are acted out from scripts; the box at
+// kBoxIp answers every disk command with the text last set.
 class WizardHarness {
  public:
   static constexpr const char* kBoxIp = "192.168.1.20";
@@ -36,6 +37,7 @@ class WizardHarness {
   WizardHarness();
   struct DiskPeer;
 
+  NamedScratchFolder temp_folder_{"fuzz-wizard"};
   sim::World world_;
   ScriptedTcpSockets tcp_{world_.sockets()};
   sim::PcSettings pc_settings_;

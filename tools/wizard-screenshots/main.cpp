@@ -11,6 +11,7 @@
 
 #include "client/form_connection_test.h"
 #include "link/transport.h"
+#include "named_scratch_folder.h"
 #include "platform/code_page.h"
 #include "platform/time_zone.h"
 #include "platform/virtual_clock.h"
@@ -88,9 +89,13 @@ sim::BoxConfig Box(const char* model, const char* host, const char* address, uin
 void Tour(const std::string& language, const std::string& suffix, bool dialogs, int code_page) {
   // The PC of a user of that language: its system code page carries the language's letters.
   platform::SetSystemCodePage(code_page);
+  // The reachability test's ping files go to a folder of this run's own, not to the user's
+  // temporary folder, where the wizard itself or another run writes the same names.
+  NamedScratchFolder temp_folder("wizard-screenshots");
   platform::ScopedVirtualClock clock;
   sim::World world;
   world.pc().AddInterface("lan", sim::Ipv4Of("192.168.1.100"), sim::Ipv4Of("255.255.255.0"), "Ethernet");
+  world.drives().SetTempFolder(temp_folder.path().string());
   world.AddBox("a", "lan", Box("NAS-220", "Storage", "192.168.1.21", 0x01, sim::Disks::Raid1(sim::FileSystem::kExt3)));
   world.AddBox("b", "lan", Box("NAS-120", "NAS-120", "192.168.1.20", 0x02, sim::Disks::OneUnformatted()));
   world.AddBox("c", "lan", Box("NAS-240", "Archive", "192.168.1.35", 0x03, sim::Disks::OneUnformatted()));
