@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "add_connection.h"
 #include "platform/drives.h"
 #include "platform/log_debug.h"
 #include "sim/sim_drives.h"
@@ -23,11 +24,7 @@ class DriveMappingTest : public ::testing::Test {
     platform::SetTraceObserver(nullptr);
   }
   void Connect(const char* local, const std::string& remote) {
-    platform::NETRESOURCEA resource;
-    resource.dwType = platform::RESOURCETYPE_DISK;
-    resource.lpLocalName = const_cast<char*>(local);
-    resource.lpRemoteName = const_cast<char*>(remote.c_str());
-    ASSERT_EQ(platform::WNetAddConnection2A(&resource, "", "", 0), 0u) << remote;
+    ASSERT_EQ(AddConnection(local, remote.c_str()), 0u) << remote;
   }
   Items Rebuild() {
     Items texts;

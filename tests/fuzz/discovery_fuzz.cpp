@@ -4,8 +4,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "check.h"
 #include "platform/code_page.h"
 #include "platform/text_compare.h"
 #include "platform/unicode.h"
@@ -15,22 +15,13 @@
 
 namespace {
 
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
+using fuzz::Check;
 
 constexpr unsigned kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 874, 932, 936, 949, 950};
 // Enough senders to fill the table and go past it.
 constexpr int kMostDatagrams = 300;
 
 }  // namespace
-
-// The windows are made before the first input, so that what they keep for the run is not taken
-// for a leak of an input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::WizardHarness::Get().ListTheBox();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WizardHarness& harness = fuzz::WizardHarness::Get();

@@ -4,8 +4,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "check.h"
 #include "link/disk_command.h"
 #include "wizard/dialogs/apply_progress.h"
 #include "wizard/main_form.h"
@@ -13,9 +13,7 @@
 
 namespace {
 
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
+using fuzz::Check;
 
 bool KnownLayout(const NasDiskLayout& l) {
   auto in = [](int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; };
@@ -24,13 +22,6 @@ bool KnownLayout(const NasDiskLayout& l) {
 }
 
 }  // namespace
-
-// The windows are made before the first input, so that what they keep for the run is not taken
-// for a leak of an input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::WizardHarness::Get().ListTheBox();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);

@@ -4,32 +4,23 @@
 // them.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
+#include "check.h"
 #include "link/transport.h"
 #include "wizard/main_form.h"
 #include "wizard_harness.h"
 
 namespace {
 
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
+using fuzz::Check;
 
 const char* const kDiskStatuses[] = {"NODISK NULL",      "NODISK_STD EXT3",    "STD_NODISK EXT2_NULL",
                                      "NULL_NODISK NULL", "NULL NULL",          "RAID1 EXT3",
                                      "STD_STD EXT2",     "NULL_STD NULL_EXT2", "STD_NULL EXT3_NULL"};
 
 }  // namespace
-
-// The windows are made before the first input, so that what they keep for the run is not taken
-// for a leak of an input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::WizardHarness::Get().ListTheBox();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WizardHarness& harness = fuzz::WizardHarness::Get();

@@ -54,33 +54,16 @@ void ScriptedTcpSockets::ClearQueue() {
 }
 
 platform::SOCKET ScriptedTcpSockets::Socket(int af, int type, int protocol) {
-  if (type != platform::kSockStream) return underlying_.Socket(af, type, protocol);
+  if (type != platform::kSockStream) return ForwardingSockets::Socket(af, type, protocol);
   const platform::SOCKET s = platform::NewSocketHandle();
   std::lock_guard<std::mutex> lock(mutex_);
   connections_[s];
   return s;
 }
 
-int ScriptedTcpSockets::SetOption(platform::SOCKET s, int level, int name, int value) {
-  return underlying_.SetOption(s, level, name, value);
-}
-int ScriptedTcpSockets::Bind(platform::SOCKET s, const platform::SOCKADDR_IN& address) {
-  return underlying_.Bind(s, address);
-}
-int ScriptedTcpSockets::Listen(platform::SOCKET s, int backlog) { return underlying_.Listen(s, backlog); }
-platform::SOCKET ScriptedTcpSockets::Accept(platform::SOCKET s, platform::SOCKADDR_IN* peer) {
-  return underlying_.Accept(s, peer);
-}
-int ScriptedTcpSockets::SendTo(platform::SOCKET s, const char* data, int length, const platform::SOCKADDR_IN& to) {
-  return underlying_.SendTo(s, data, length, to);
-}
-int ScriptedTcpSockets::RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) {
-  return underlying_.RecvFrom(s, buffer, length, from);
-}
-
 int ScriptedTcpSockets::Connect(platform::SOCKET s, const platform::SOCKADDR_IN& peer) {
   // The underlying backend's calls may wait; they are made without the lock.
-  if (!Scripted(s)) return underlying_.Connect(s, peer);
+  if (!Scripted(s)) return ForwardingSockets::Connect(s, peer);
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = connections_.find(s);
   if (queued_.empty()) return Fail(platform::WSAECONNREFUSED);
@@ -90,7 +73,7 @@ int ScriptedTcpSockets::Connect(platform::SOCKET s, const platform::SOCKADDR_IN&
 }
 
 int ScriptedTcpSockets::Send(platform::SOCKET s, const char* data, int length) {
-  if (!Scripted(s)) return underlying_.Send(s, data, length);
+  if (!Scripted(s)) return ForwardingSockets::Send(s, data, length);
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = connections_.find(s);
   Connection& c = it->second;
@@ -135,7 +118,7 @@ size_t ScriptedTcpSockets::OpenConnections() {
 }
 
 int ScriptedTcpSockets::SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) {
-  if (!Scripted(s)) return underlying_.SelectReadable(s, timeout_ms);
+  if (!Scripted(s)) return ForwardingSockets::SelectReadable(s, timeout_ms);
   std::optional<uint64_t> arrival;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -152,7 +135,7 @@ int ScriptedTcpSockets::SelectReadable(platform::SOCKET s, std::optional<uint64_
 }
 
 int ScriptedTcpSockets::Recv(platform::SOCKET s, char* buffer, int length) {
-  if (!Scripted(s)) return underlying_.Recv(s, buffer, length);
+  if (!Scripted(s)) return ForwardingSockets::Recv(s, buffer, length);
   std::optional<uint64_t> arrival;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -190,7 +173,7 @@ int ScriptedTcpSockets::Close(platform::SOCKET s) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (connections_.erase(s) != 0) return 0;
   }
-  return underlying_.Close(s);
+  return ForwardingSockets::Close(s);
 }
 
 }  // namespace fuzz

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "forwarding_sockets.h"
 #include "platform/clock.h"
 #include "platform/sockets.h"
 
@@ -39,9 +40,9 @@ struct TcpScript {
 // Sockets whose TCP connections are acted out from scripts (one per connection, in the order
 // they connect), on the program's clock; every other socket is the underlying backend's. A
 // connection without a script is refused.
-class ScriptedTcpSockets final : public platform::Sockets {
+class ScriptedTcpSockets final : public ForwardingSockets {
  public:
-  explicit ScriptedTcpSockets(platform::Sockets& underlying) : underlying_(underlying) {}
+  explicit ScriptedTcpSockets(platform::Sockets& underlying) : ForwardingSockets(underlying) {}
   void Queue(TcpScript script);
   // Drops the scripts that no connection took.
   void ClearQueue();
@@ -50,15 +51,9 @@ class ScriptedTcpSockets final : public platform::Sockets {
   size_t OpenConnections();
 
   platform::SOCKET Socket(int af, int type, int protocol) override;
-  int SetOption(platform::SOCKET s, int level, int name, int value) override;
-  int Bind(platform::SOCKET s, const platform::SOCKADDR_IN& address) override;
-  int Listen(platform::SOCKET s, int backlog) override;
-  platform::SOCKET Accept(platform::SOCKET s, platform::SOCKADDR_IN* peer) override;
   int Connect(platform::SOCKET s, const platform::SOCKADDR_IN& peer) override;
   int Send(platform::SOCKET s, const char* data, int length) override;
   int Recv(platform::SOCKET s, char* buffer, int length) override;
-  int SendTo(platform::SOCKET s, const char* data, int length, const platform::SOCKADDR_IN& to) override;
-  int RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) override;
   int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override;
   int Close(platform::SOCKET s) override;
 
@@ -78,7 +73,6 @@ class ScriptedTcpSockets final : public platform::Sockets {
   // wait when nothing else can happen).
   void WaitUntil(std::optional<uint64_t> until);
 
-  platform::Sockets& underlying_;
   std::mutex mutex_;
   platform::CondVar nothing_{"a scripted box's time"};
   std::deque<TcpScript> queued_;

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 
+#include "check.h"
 #include "link/codec.h"
 #include "link/device_link_host.h"
 #include "link/transport.h"
@@ -16,6 +16,8 @@
 #include "scripted_tcp.h"
 
 namespace {
+
+using fuzz::Check;
 
 class Host final : public DeviceLinkHost {
  public:
@@ -35,10 +37,6 @@ class Host final : public DeviceLinkHost {
   int result = -1;
   std::optional<NasPacket> handed;
 };
-
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
 
 }  // namespace
 

@@ -82,3 +82,8 @@ void WizardHarness::ListTheBox() {
 }
 
 }  // namespace fuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::WizardHarness::Get().ListTheBox();
+  return 0;
+}

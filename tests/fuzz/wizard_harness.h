@@ -15,6 +15,9 @@ namespace fuzz {
 // virtual clock and a simulated PC at 192.168.1.100/24 with the host's time zones and a
 // temporary folder of the run's own. Its TCP exchanges are acted out from scripts; the box at
 // kBoxIp answers every disk command with the text last set.
+//
+// The harness defines LLVMFuzzerInitialize for the targets that use it: the windows are made
+// before the first input, so that what they keep for the run is not taken for a leak of an input.
 class WizardHarness {
  public:
   static constexpr const char* kBoxIp = "192.168.1.20";

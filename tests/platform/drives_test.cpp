@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "add_connection.h"
 #include "sim/sim_drives.h"
 
 namespace {
@@ -20,14 +21,6 @@ class DrivesTest : public ::testing::Test {
     InstallDrives(&drives_);
   }
   ~DrivesTest() override { InstallDrives(nullptr); }
-
-  static DWORD Connect(const char* local, const char* remote, DWORD flags = 0, DWORD type = RESOURCETYPE_DISK) {
-    NETRESOURCEA resource;
-    resource.dwType = type;
-    resource.lpLocalName = const_cast<char*>(local);
-    resource.lpRemoteName = const_cast<char*>(remote);
-    return WNetAddConnection2A(&resource, "", "", flags);
-  }
 
   struct Listed {
     std::string local;  // "(none)" for a null local name
@@ -59,8 +52,8 @@ class DrivesTest : public ::testing::Test {
 };
 
 TEST_F(DrivesTest, DriveTypesOfRoots) {
-  ASSERT_EQ(Connect("X:", "\\\\Storage\\Volume_1"), 0u);
-  ASSERT_EQ(Connect(nullptr, "\\\\Storage\\Public"), 0u);
+  ASSERT_EQ(AddConnection("X:", "\\\\Storage\\Volume_1"), 0u);
+  ASSERT_EQ(AddConnection(nullptr, "\\\\Storage\\Public"), 0u);
   const struct {
     const char* root;
     UINT type;
@@ -84,7 +77,7 @@ TEST_F(DrivesTest, DriveTypesOfRoots) {
 }
 
 TEST_F(DrivesTest, ConnectingRefusesWhatTheSystemRefuses) {
-  ASSERT_EQ(Connect("Z:", "\\\\Storage\\Volume_1"), 0u);
+  ASSERT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1"), 0u);
   drives_.SetShareResolver([](const std::string& remote) -> DWORD {
     return remote.find("Gone") != std::string::npos ? ERROR_BAD_NETPATH : ERROR_SUCCESS;
   });
@@ -110,7 +103,7 @@ TEST_F(DrivesTest, ConnectingRefusesWhatTheSystemRefuses) {
       {"y:", "\\\\Storage\\Volume_2\\sub folder", RESOURCETYPE_ANY, ERROR_SUCCESS},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Connect(c.local, c.remote, 0, c.type), c.error) << c.local << " " << (c.remote ? c.remote : "null");
+    EXPECT_EQ(AddConnection(c.local, c.remote, 0, c.type), c.error) << c.local << " " << (c.remote ? c.remote : "null");
   }
   EXPECT_EQ(WNetAddConnection2A(nullptr, "", "", 0), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(Enumerate(RESOURCE_CONNECTED),
@@ -118,9 +111,9 @@ TEST_F(DrivesTest, ConnectingRefusesWhatTheSystemRefuses) {
 }
 
 TEST_F(DrivesTest, PersistentConnectionsOutliveARestartAndSessionOnesDoNot) {
-  ASSERT_EQ(Connect("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
-  ASSERT_EQ(Connect("Y:", "\\\\Storage\\Volume_2"), 0u);
-  ASSERT_EQ(Connect("", "\\\\Storage\\Public", CONNECT_UPDATE_PROFILE), 0u);
+  ASSERT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
+  ASSERT_EQ(AddConnection("Y:", "\\\\Storage\\Volume_2"), 0u);
+  ASSERT_EQ(AddConnection("", "\\\\Storage\\Public", CONNECT_UPDATE_PROFILE), 0u);
   EXPECT_EQ(Enumerate(RESOURCE_REMEMBERED), (std::vector<Listed>{{"Z:", "\\\\Storage\\Volume_1"}}));
   drives_.Restart();
   EXPECT_EQ(Enumerate(RESOURCE_CONNECTED), (std::vector<Listed>{{"Z:", "\\\\Storage\\Volume_1"}}));
@@ -128,14 +121,14 @@ TEST_F(DrivesTest, PersistentConnectionsOutliveARestartAndSessionOnesDoNot) {
 }
 
 TEST_F(DrivesTest, CancellingWithAndWithoutTheProfile) {
-  ASSERT_EQ(Connect("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
-  ASSERT_EQ(Connect("", "\\\\Storage\\Public"), 0u);
+  ASSERT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
+  ASSERT_EQ(AddConnection("", "\\\\Storage\\Public"), 0u);
   // Cancelled for the session only: free now, back after a restart.
   EXPECT_EQ(WNetCancelConnection2A("z:", 0, 1), 0u);
   EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_NO_ROOT_DIR);
   EXPECT_EQ(WNetCancelConnection2A("Z:", 0, 1), static_cast<DWORD>(ERROR_NOT_CONNECTED));
   // The letter stays remembered for its share: another one cannot be remembered there.
-  EXPECT_EQ(Connect("Z:", "\\\\Other\\Share", CONNECT_UPDATE_PROFILE),
+  EXPECT_EQ(AddConnection("Z:", "\\\\Other\\Share", CONNECT_UPDATE_PROFILE),
             static_cast<DWORD>(ERROR_DEVICE_ALREADY_REMEMBERED));
   drives_.Restart();
   EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
@@ -144,7 +137,7 @@ TEST_F(DrivesTest, CancellingWithAndWithoutTheProfile) {
   drives_.Restart();
   EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_NO_ROOT_DIR);
 
-  ASSERT_EQ(Connect("", "\\\\Storage\\Public"), 0u);
+  ASSERT_EQ(AddConnection("", "\\\\Storage\\Public"), 0u);
   EXPECT_EQ(WNetCancelConnection2A("\\\\storage\\public", 0, 1), 0u);
   EXPECT_EQ(WNetCancelConnection2A("\\\\Storage\\Public", 0, 1), static_cast<DWORD>(ERROR_NOT_CONNECTED));
   EXPECT_EQ(WNetCancelConnection2A(nullptr, 0, 1), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
@@ -152,13 +145,13 @@ TEST_F(DrivesTest, CancellingWithAndWithoutTheProfile) {
 
 TEST_F(DrivesTest, EnumerationLaysOutWhatFitsAndTellsTheSizeOfTheNext) {
   const std::string long_share = "\\\\Storage\\" + std::string(300, 'v');
-  ASSERT_EQ(Connect("Z:", "\\\\Storage\\Volume_1"), 0u);
-  ASSERT_EQ(Connect("Y:", long_share.c_str()), 0u);
-  ASSERT_EQ(Connect(nullptr, "\\\\Storage\\Public"), 0u);
+  ASSERT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1"), 0u);
+  ASSERT_EQ(AddConnection("Y:", long_share.c_str()), 0u);
+  ASSERT_EQ(AddConnection(nullptr, "\\\\Storage\\Public"), 0u);
   HANDLE h = nullptr;
   ASSERT_EQ(WNetOpenEnumA(RESOURCE_CONNECTED, RESOURCETYPE_DISK, 0, nullptr, &h), 0u);
   // Added after the enumeration opened: not in it.
-  ASSERT_EQ(Connect("X:", "\\\\Storage\\Late"), 0u);
+  ASSERT_EQ(AddConnection("X:", "\\\\Storage\\Late"), 0u);
 
   const size_t provider = std::strlen(kNetworkProvider) + 1;
   const size_t first = sizeof(NETRESOURCEA) + 3 + std::strlen("\\\\Storage\\Volume_1") + 1 + provider;
@@ -203,7 +196,7 @@ TEST_F(DrivesTest, ManyConnectionsComeInSeveralCalls) {
   for (char letter = 'E'; letter <= 'Q'; ++letter) {
     const std::string local{letter, ':'};
     const std::string remote = "\\\\Storage\\Share_" + std::string(40, letter);
-    ASSERT_EQ(Connect(local.c_str(), remote.c_str()), 0u);
+    ASSERT_EQ(AddConnection(local.c_str(), remote.c_str()), 0u);
     expected.push_back({local, remote});
   }
   EXPECT_EQ(Enumerate(RESOURCE_CONNECTED, 400), expected);
@@ -217,7 +210,7 @@ TEST_F(DrivesTest, OpeningAnEnumeration) {
   EXPECT_EQ(WNetOpenEnumA(9, RESOURCETYPE_DISK, 0, nullptr, &h), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(WNetOpenEnumA(RESOURCE_CONNECTED, RESOURCETYPE_DISK, 0, nullptr, nullptr),
             static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  ASSERT_EQ(Connect("Z:", "\\\\Storage\\Volume_1"), 0u);
+  ASSERT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1"), 0u);
   // Every connection is a disk.
   ASSERT_EQ(WNetOpenEnumA(RESOURCE_CONNECTED, RESOURCETYPE_PRINT, 0, nullptr, &h), 0u);
   std::vector<NETRESOURCEA> buffer(8);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "add_connection.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/firewall.h"
@@ -82,14 +83,8 @@ TEST_F(HostStateTest, ConnectionsOutliveTheServiceObjectAndPersistentOnesARestar
   {
     auto drives = MakeHostDrives(Sources());
     InstallDrives(drives.get());
-    NETRESOURCEA resource;
-    resource.dwType = RESOURCETYPE_DISK;
-    resource.lpLocalName = const_cast<char*>("Z:");
-    resource.lpRemoteName = const_cast<char*>("\\\\Storage\\Volume_1");
-    EXPECT_EQ(WNetAddConnection2A(&resource, "", "", CONNECT_UPDATE_PROFILE), 0u);
-    resource.lpLocalName = const_cast<char*>("Y:");
-    resource.lpRemoteName = const_cast<char*>("\\\\Storage\\Volume 2");
-    EXPECT_EQ(WNetAddConnection2A(&resource, "", "", 0), 0u);
+    EXPECT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
+    EXPECT_EQ(AddConnection("Y:", "\\\\Storage\\Volume 2"), 0u);
     InstallDrives(nullptr);
   }
   const std::string text = Read(StateFile(kDrivesFileName));
@@ -141,13 +136,6 @@ TEST_F(HostStateTest, ARememberedConnectionIsBookmarkedForTheDesktopUntilItIsCan
   sources.bookmarks = GtkBookmarksPath();
   ASSERT_EQ(sources.bookmarks, bookmarks);
   const std::string ours = "smb://Storage/Volume_1 Z: Volume_1 on Storage\n";
-  auto connect = [](const char* letter, const char* share, DWORD flags) {
-    NETRESOURCEA resource;
-    resource.dwType = RESOURCETYPE_DISK;
-    resource.lpLocalName = const_cast<char*>(letter);
-    resource.lpRemoteName = const_cast<char*>(share);
-    return WNetAddConnection2A(&resource, "", "", flags);
-  };
   struct Case {
     const char* what;
     std::optional<std::string> before;  // the user's file, nothing when it (and its folder) is missing
@@ -173,8 +161,8 @@ TEST_F(HostStateTest, ARememberedConnectionIsBookmarkedForTheDesktopUntilItIsCan
     {
       auto drives = MakeHostDrives(sources);
       InstallDrives(drives.get());
-      EXPECT_EQ(connect("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
-      EXPECT_EQ(connect("Y:", "\\\\Storage\\Volume_2", 0), 0u) << "a connection of this session only";
+      EXPECT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
+      EXPECT_EQ(AddConnection("Y:", "\\\\Storage\\Volume_2", 0), 0u) << "a connection of this session only";
       InstallDrives(nullptr);
     }
     EXPECT_EQ(Read(bookmarks), c.with_ours);
@@ -184,7 +172,7 @@ TEST_F(HostStateTest, ARememberedConnectionIsBookmarkedForTheDesktopUntilItIsCan
     auto drives = MakeHostDrives(sources);
     InstallDrives(drives.get());
     EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
-    EXPECT_EQ(connect("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), ERROR_ALREADY_ASSIGNED);
+    EXPECT_EQ(AddConnection("Z:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), ERROR_ALREADY_ASSIGNED);
     EXPECT_EQ(Read(bookmarks), c.with_ours);
 
     // Ending the session's connection keeps what is remembered; forgetting it removes the bookmark.
@@ -392,12 +380,8 @@ TEST_F(HandEditedStateTest, TheDrivesFileChangesOnlyTheConnectionsThatChange) {
   Write(kDrivesFileName, mine);
   auto drives = MakeDrives();
   InstallDrives(drives.get());
-  NETRESOURCEA resource;
-  resource.dwType = RESOURCETYPE_DISK;
-  resource.lpLocalName = const_cast<char*>("Y:");
-  resource.lpRemoteName = const_cast<char*>("\\\\Storage\\Volume_1");
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(WNetAddConnection2A(&resource, "", "", CONNECT_UPDATE_PROFILE), 0u);
+  EXPECT_EQ(AddConnection("Y:", "\\\\Storage\\Volume_1", CONNECT_UPDATE_PROFILE), 0u);
   ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(Read(File(kDrivesFileName)),
             "# my drives\n"
@@ -429,11 +413,7 @@ TEST_F(HandEditedStateTest, AShareNameWithControlCharactersIsRefused) {
   InstallDrives(drives.get());
   for (const char* remote :
        {"\\\\Storage\nremembered Q: \\\\Evil\\Share\\Volume_1", "\\\\Sto\trage\\Volume_1", "\\\\Storage\\Volume_1\r"}) {
-    NETRESOURCEA resource;
-    resource.dwType = RESOURCETYPE_DISK;
-    resource.lpLocalName = const_cast<char*>("Z:");
-    resource.lpRemoteName = const_cast<char*>(remote);
-    EXPECT_EQ(WNetAddConnection2A(&resource, "", "", CONNECT_UPDATE_PROFILE), static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_EQ(AddConnection("Z:", remote, CONNECT_UPDATE_PROFILE), static_cast<DWORD>(ERROR_INVALID_NAME));
   }
   EXPECT_EQ(Read(File(kDrivesFileName)), mine);
   EXPECT_EQ(GetDriveTypeA("Q:\\"), DRIVE_NO_ROOT_DIR);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "add_connection.h"
 #include "platform/clock.h"
 #include "platform/drives.h"
 #include "platform/files.h"
@@ -139,11 +140,7 @@ TEST_F(SimPcTest, TheBoxesVolumesAreItsShares) {
   char letter = 'Z';
   for (const auto& c : cases) {
     const std::string local{letter--, ':'};
-    platform::NETRESOURCEA resource;
-    resource.dwType = platform::RESOURCETYPE_DISK;
-    resource.lpLocalName = const_cast<char*>(local.c_str());
-    resource.lpRemoteName = const_cast<char*>(c.remote);
-    EXPECT_EQ(platform::WNetAddConnection2A(&resource, "", "", 0), c.result) << c.remote;
+    EXPECT_EQ(AddConnection(local.c_str(), c.remote), c.result) << c.remote;
   }
 }
 

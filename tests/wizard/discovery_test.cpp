@@ -11,6 +11,7 @@
 #include <set>
 
 #include "device_page_support.h"
+#include "forwarding_sockets.h"
 #include "link/transport.h"
 #include "platform/log_debug.h"
 
@@ -18,9 +19,9 @@ namespace {
 
 // The PC's sockets as the world serves them, with every datagram the PC sends recorded and the
 // creation of sockets refused on demand.
-class TappedSockets final : public platform::Sockets {
+class TappedSockets final : public ForwardingSockets {
  public:
-  explicit TappedSockets(platform::Sockets& inner) : inner_(inner) {}
+  explicit TappedSockets(platform::Sockets& inner) : ForwardingSockets(inner) {}
   struct Sent {
     uint64_t at_ms;
     std::string to;
@@ -38,35 +39,18 @@ class TappedSockets final : public platform::Sockets {
       platform::SetLastSocketError(platform::WSAEMFILE);
       return platform::INVALID_SOCKET;
     }
-    return inner_.Socket(af, type, protocol);
+    return ForwardingSockets::Socket(af, type, protocol);
   }
-  int SetOption(platform::SOCKET s, int level, int name, int value) override {
-    return inner_.SetOption(s, level, name, value);
-  }
-  int Bind(platform::SOCKET s, const platform::SOCKADDR_IN& a) override { return inner_.Bind(s, a); }
-  int Listen(platform::SOCKET s, int backlog) override { return inner_.Listen(s, backlog); }
-  platform::SOCKET Accept(platform::SOCKET s, platform::SOCKADDR_IN* peer) override { return inner_.Accept(s, peer); }
-  int Connect(platform::SOCKET s, const platform::SOCKADDR_IN& peer) override { return inner_.Connect(s, peer); }
-  int Send(platform::SOCKET s, const char* data, int length) override { return inner_.Send(s, data, length); }
-  int Recv(platform::SOCKET s, char* buffer, int length) override { return inner_.Recv(s, buffer, length); }
   int SendTo(platform::SOCKET s, const char* data, int length, const platform::SOCKADDR_IN& to) override {
-    const int result = inner_.SendTo(s, data, length, to);
+    const int result = ForwardingSockets::SendTo(s, data, length, to);
     if (platform::Ntohs(to.sin_port) == 9999) {
       std::lock_guard<std::mutex> lock(mutex_);
       sent_.push_back({platform::CurrentClock().NowMs(), platform::inet_ntoa(to.sin_addr), result == length});
     }
     return result;
   }
-  int RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) override {
-    return inner_.RecvFrom(s, buffer, length, from);
-  }
-  int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override {
-    return inner_.SelectReadable(s, timeout_ms);
-  }
-  int Close(platform::SOCKET s) override { return inner_.Close(s); }
 
  private:
-  platform::Sockets& inner_;
   std::mutex mutex_;
   std::vector<Sent> sent_;
 };

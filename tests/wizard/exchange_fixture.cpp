@@ -25,25 +25,12 @@ void RecordingSockets::Record(bool udp, const std::string& to, const char* data,
       {platform::CurrentClock().NowMs(), udp, to, std::vector<uint8_t>(data, data + (length > 0 ? length : 0))});
 }
 
-platform::SOCKET RecordingSockets::Socket(int af, int type, int protocol) {
-  return target_->Socket(af, type, protocol);
-}
-int RecordingSockets::SetOption(platform::SOCKET s, int level, int name, int value) {
-  return target_->SetOption(s, level, name, value);
-}
-int RecordingSockets::Bind(platform::SOCKET s, const platform::SOCKADDR_IN& address) {
-  return target_->Bind(s, address);
-}
-int RecordingSockets::Listen(platform::SOCKET s, int backlog) { return target_->Listen(s, backlog); }
-platform::SOCKET RecordingSockets::Accept(platform::SOCKET s, platform::SOCKADDR_IN* peer) {
-  return target_->Accept(s, peer);
-}
 int RecordingSockets::Connect(platform::SOCKET s, const platform::SOCKADDR_IN& peer) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     peers_[s] = platform::inet_ntoa(peer.sin_addr);
   }
-  return target_->Connect(s, peer);
+  return ForwardingSockets::Connect(s, peer);
 }
 int RecordingSockets::Send(platform::SOCKET s, const char* data, int length) {
   std::string to;
@@ -52,20 +39,12 @@ int RecordingSockets::Send(platform::SOCKET s, const char* data, int length) {
     to = peers_[s];
   }
   Record(false, to, data, length);
-  return target_->Send(s, data, length);
+  return ForwardingSockets::Send(s, data, length);
 }
-int RecordingSockets::Recv(platform::SOCKET s, char* buffer, int length) { return target_->Recv(s, buffer, length); }
 int RecordingSockets::SendTo(platform::SOCKET s, const char* data, int length, const platform::SOCKADDR_IN& to) {
   Record(true, platform::inet_ntoa(to.sin_addr), data, length);
-  return target_->SendTo(s, data, length, to);
+  return ForwardingSockets::SendTo(s, data, length, to);
 }
-int RecordingSockets::RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) {
-  return target_->RecvFrom(s, buffer, length, from);
-}
-int RecordingSockets::SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) {
-  return target_->SelectReadable(s, timeout_ms);
-}
-int RecordingSockets::Close(platform::SOCKET s) { return target_->Close(s); }
 
 // ---- ScriptedDiskPeer ----
 
@@ -158,7 +137,7 @@ class ChangedTcpPort final : public sim::TcpListener {
 // ---- ExchangeTest ----
 
 ExchangeTest::ExchangeTest(platform::VirtualClock::Options clock_options) : WizardTest(clock_options) {
-  recorder_.HandTo(&world_.sockets());
+  recorder_.HandTo(world_.sockets());
   platform::InstallSockets(&recorder_);
   platform::SetTraceObserver([this](std::string_view text, bool) {
     if (getenv("ORVO_TEST_TRACE")) fprintf(stderr, "trace: %.*s\n", int(text.size()), text.data());

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "forwarding_sockets.h"
 #include "platform/sockets.h"
 #include "sim/lan.h"
 #include "wizard_fixture.h"
@@ -25,28 +26,17 @@ struct SentPacket {
 };
 
 // The PC's sockets with a record of every send; each call is handed on to the world's sockets.
-class RecordingSockets final : public platform::Sockets {
+class RecordingSockets final : public ForwardingSockets {
  public:
-  void HandTo(platform::Sockets* target) { target_ = target; }
   std::vector<SentPacket> Sent();
 
-  platform::SOCKET Socket(int af, int type, int protocol) override;
-  int SetOption(platform::SOCKET s, int level, int name, int value) override;
-  int Bind(platform::SOCKET s, const platform::SOCKADDR_IN& address) override;
-  int Listen(platform::SOCKET s, int backlog) override;
-  platform::SOCKET Accept(platform::SOCKET s, platform::SOCKADDR_IN* peer) override;
   int Connect(platform::SOCKET s, const platform::SOCKADDR_IN& peer) override;
   int Send(platform::SOCKET s, const char* data, int length) override;
-  int Recv(platform::SOCKET s, char* buffer, int length) override;
   int SendTo(platform::SOCKET s, const char* data, int length, const platform::SOCKADDR_IN& to) override;
-  int RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) override;
-  int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override;
-  int Close(platform::SOCKET s) override;
 
  private:
   void Record(bool udp, const std::string& to, const char* data, int length);
 
-  platform::Sockets* target_ = nullptr;
   std::mutex mutex_;
   std::vector<SentPacket> sent_;
   std::unordered_map<platform::SOCKET, std::string> peers_;  // TCP sockets and where they connect
