@@ -38,7 +38,8 @@ struct StateLayout {
 class StateDocument {
  public:
   // The file at `path`; one that is missing or cannot be read is an empty document that does not
-  // exist().
+  // exist(). One that is there but cannot be read (no permission, a FIFO under its name) is never
+  // saved over: the service reads its defaults, and a change of them cannot be kept.
   static StateDocument Read(const std::string& path);
 
   bool exists() const { return exists_; }
@@ -60,8 +61,8 @@ class StateDocument {
   // layout's header. The file is replaced at once (a temporary file renamed over it), a link is
   // written through to its target, and the folder is made for the user alone when it is missing.
   // A line that would hold a control character (which could break the line in two) is never
-  // written: the save is refused. False on failure, with a line on the standard error naming
-  // `service`, the file and why.
+  // written, nor a file that was there but could not be read: the save is refused. False on failure, with a line on the
+  // standard error naming `service`, the file and why.
   bool Save(std::string_view service, const std::string& path, const std::vector<StateEntry>& before,
             const std::vector<StateEntry>& after, const StateLayout& layout) const;
 
@@ -76,6 +77,7 @@ class StateDocument {
   std::string Encode(std::string_view utf8) const;
 
   bool exists_ = false;
+  std::string unreadable_;  // why a file that is there could not be read
   Encoding encoding_ = Encoding::kUtf8;
   std::string prefix_;  // the byte-order mark
   std::vector<RawLine> lines_;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <string_view>
 
 #include "platform/state_file.h"
@@ -13,8 +11,6 @@
 
 namespace platform {
 namespace {
-
-namespace fs = std::filesystem;
 
 // RFC 3986: everything but the unreserved characters as %XX of its UTF-8 bytes.
 std::string PercentEncoded(std::string_view text) {
@@ -104,14 +100,13 @@ bool FollowRememberedConnections(const std::string& file, const std::vector<Netw
     if (!c.local_name.empty() && !Holds(before, c)) added.push_back(ConnectionBookmark(c));
   }
   if ((gone.empty() && added.empty()) || file.empty()) return true;
-  const std::optional<std::string> bytes = ReadFileBytes(file);
-  std::error_code error;
+  const FileBytes bytes = ReadFileBytes(file);
   // A file there that cannot be read is left alone: writing ours would drop the user's lines.
-  if (!bytes && fs::exists(file, error)) {
+  if (bytes.status == FileBytes::Status::kUnreadable) {
     std::fprintf(stderr, "bookmarks: cannot read %s\n", file.c_str());
     return false;
   }
-  std::vector<std::string> lines = LinesOf(bytes.value_or(std::string()));
+  std::vector<std::string> lines = LinesOf(bytes.bytes);
   const std::vector<std::string> original = lines;
   const auto find = [&](const std::string& bookmark) {
     return std::find_if(lines.begin(), lines.end(),
