@@ -212,6 +212,39 @@ TEST_F(HostStateTest, AStateFileThatCannotBeReadIsNeverWrittenOver) {
       << "no temporary file is left";
 }
 
+// The restart is written down when it can be: a state folder that cannot be written changes no
+// answer, and fails only a change of the connections.
+TEST_F(HostStateTest, AfterARestartAFolderThatCannotBeWrittenStillTellsTheDrives) {
+  namespace fs = std::filesystem;
+  const std::string folder = state_.File("state");
+  fs::create_directories(folder);
+  const std::string mine =
+      "session first-boot\nconnected Y: \\\\Storage\\Volume_2\nremembered Z: \\\\Storage\\Volume_1\n";
+  const std::string file = state_.Write(std::string("state/") + kDrivesFileName, mine);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(folder,
+                  fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+  GiveToUser(file);
+  GiveToUser(folder);
+  std::ofstream(boot_) << "second-boot\n";
+  const HostDriveSources sources = Sources();
+  ExpectAs(
+      kUser,
+      [&] {
+        auto drives = MakeHostDrives(sources);
+        InstallDrives(drives.get());
+        std::string answered;
+        for (const char* root : {"X:\\", "Y:\\", "Z:\\", "\\\\Storage\\Volume_1\\", "\\\\Storage\\Volume_2\\"}) {
+          answered += std::to_string(GetDriveTypeA(root)) + " ";
+        }
+        NETRESOURCEA x = Share("X:", "\\\\Storage\\Volume_3");
+        return answered + std::to_string(WNetAddConnection2A(&x, "", "", 0));
+      },
+      "1 1 4 4 1 5");
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(Read(file), mine);
+}
+
 // The user's home for one test: HOME set, XDG_CONFIG_HOME unset, both as they were after it.
 class ScopedHome {
  public:
