@@ -189,6 +189,7 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
 
   // The file's own line end for new lines, its first; "\n" for a file that has none.
   const std::string newline = [&] {
+    if (!layout.newline.empty()) return Encode(layout.newline);
     for (const RawLine& line : lines_) {
       if (!line.end.empty()) return line.end;
     }

@@ -26,11 +26,13 @@ struct StateEntry {
   friend bool operator==(const StateEntry&, const StateEntry&) = default;
 };
 
-// How a service lays out what a save adds: the comment that opens a new file, and the lines
-// that open a group the file does not have yet (a section heading).
+// How a service lays out what a save adds: the comment that opens a new file, the lines that
+// open a group the file does not have yet (a section heading), and the line end of new lines.
 struct StateLayout {
   std::string header;  // whole lines, each ending in "\n"
   std::function<std::vector<std::string>(const std::string& group)> opening;
+  // Empty: the file's own (that of its first line that has one), "\n" for a file without one.
+  std::string newline = {};
 };
 
 // A state file as it was read: its lines as bytes with their own line ends, in the file's
