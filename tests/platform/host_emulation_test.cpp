@@ -1,5 +1,6 @@
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -243,6 +244,36 @@ TEST_F(HostStateTest, AfterARestartAFolderThatCannotBeWrittenStillTellsTheDrives
       "1 1 4 4 1 5");
   fs::permissions(folder, fs::perms::owner_all);
   EXPECT_EQ(Read(file), mine);
+}
+
+// A user without a home has nowhere to keep a change: it fails, as it would be lost at the next
+// read, while what the services hold is still told.
+TEST_F(HostStateTest, WithoutAHomeAChangeFailsAndReadingStillAnswers) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to be a user the system does not know";
+  uid_t homeless = 40000;
+  while (::getpwuid(homeless)) ++homeless;
+  HostDriveSources sources = Sources();
+  sources.state_folder.clear();
+  ExpectAs(
+      homeless,
+      [&] {
+        ::unsetenv("HOME");
+        ::unsetenv("XDG_STATE_HOME");
+        auto drives = MakeHostDrives(sources);
+        InstallDrives(drives.get());
+        NETRESOURCEA z = Share("Z:", "\\\\Storage\\Volume_1");
+        const DWORD connected = WNetAddConnection2A(&z, "", "", CONNECT_UPDATE_PROFILE);
+        auto services = MakeHostServiceManager("");
+        InstallServiceManager(services.get());
+        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SERVICE_STATUS status{};
+        const BOOL queried = QueryServiceStatus(OpenServiceA(manager, "MpsSvc", SERVICE_ALL_ACCESS), &status);
+        const BOOL started = StartServiceA(OpenServiceA(manager, "SharedAccess", SERVICE_ALL_ACCESS), 0, nullptr);
+        return std::to_string(connected) + " " + std::to_string(GetDriveTypeA("Z:\\")) + " " + std::to_string(queried) +
+               " " + std::to_string(status.dwCurrentState) + " " + std::to_string(started) + " " +
+               std::to_string(GetLastError());
+      },
+      "5 1 1 4 0 5");
 }
 
 // The user's home for one test: HOME set, XDG_CONFIG_HOME unset, both as they were after it.
