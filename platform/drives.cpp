@@ -1,6 +1,7 @@
 #include "platform/drives.h"
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <new>
@@ -81,6 +82,17 @@ DWORD LayOut(Enumeration& en, DWORD* count, void* buffer, DWORD* size) {
   return ERROR_SUCCESS;
 }
 
+// A network drive while the table holds the connection asked for. The answer is taken from the
+// table: what the call returns tells only whether the table could be kept.
+UINT NetworkDriveType(Drives& drives, const std::function<bool(const ConnectionTable&)>& connected) {
+  bool found = false;
+  drives.WithConnections([&](ConnectionTable& t) -> DWORD {
+    found = connected(t);
+    return ERROR_SUCCESS;
+  });
+  return found ? DRIVE_REMOTE : DRIVE_NO_ROOT_DIR;
+}
+
 }  // namespace
 
 Drives& CurrentDrives() { return g_drives.Current(); }
@@ -92,18 +104,14 @@ UINT GetDriveTypeA(const char* lpRootPathName) {
   const std::string root = Utf8Of(lpRootPathName);
   if (IsUncName(root) && root.back() == '\\') {
     const std::string share = root.substr(0, root.size() - 1);
-    const bool connected =
-        drives.WithConnections([&](ConnectionTable& t) -> DWORD { return t.ConnectedTo(share) != nullptr; });
-    return connected ? DRIVE_REMOTE : DRIVE_NO_ROOT_DIR;
+    return NetworkDriveType(drives, [&](const ConnectionTable& t) { return t.ConnectedTo(share) != nullptr; });
   }
   if (root.size() != 3 || (root[2] != '\\' && root[2] != '/')) return DRIVE_NO_ROOT_DIR;
   const char letter = DriveLetterOf(root.substr(0, 2));
   if (letter == 0) return DRIVE_NO_ROOT_DIR;
   const std::vector<LocalDrive> local = drives.LocalDrives();
   if (const LocalDrive* drive = FindLocal(local, letter)) return drive->type;
-  const bool connected =
-      drives.WithConnections([&](ConnectionTable& t) -> DWORD { return t.ConnectedOn(letter) != nullptr; });
-  return connected ? DRIVE_REMOTE : DRIVE_NO_ROOT_DIR;
+  return NetworkDriveType(drives, [&](const ConnectionTable& t) { return t.ConnectedOn(letter) != nullptr; });
 }
 
 DWORD WNetOpenEnumA(DWORD dwScope, DWORD dwType, DWORD, NETRESOURCEA*, HANDLE* lphEnum) {

@@ -70,7 +70,8 @@ class Drives {
   virtual ~Drives() = default;
   virtual std::vector<LocalDrive> LocalDrives() = 0;
   // Runs `use` on the connection table under the backend's lock; what it changes is kept (a
-  // state file, memory). Returns what `use` returned.
+  // state file, memory). Returns what `use` returned, or ERROR_ACCESS_DENIED when it succeeded
+  // but its change cannot be kept. A call that changes nothing never fails so.
   virtual DWORD WithConnections(const std::function<DWORD(ConnectionTable&)>& use) = 0;
   // 0 when a connection to the share can be made, else the error it meets (ERROR_BAD_NETPATH,
   // ERROR_BAD_NET_NAME).

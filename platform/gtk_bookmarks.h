@@ -21,8 +21,8 @@ std::string ConnectionBookmark(const NetworkConnection& connection);
 
 // Adds the bookmark of every connection the profile gained and removes the one of every
 // connection it lost; each line is added once and removed once, the file's other lines stay
-// byte for byte. The file is replaced whole and its folder made when missing. False, with the
-// reason on the standard error, when the file cannot be written.
+// byte for byte. The file is written as a state file is (platform/state_file.h). False, with the
+// reason on the standard error, when the file cannot be written or is there but cannot be read.
 bool FollowRememberedConnections(const std::string& file, const std::vector<NetworkConnection>& before,
                                  const std::vector<NetworkConnection>& after);
 

@@ -73,7 +73,8 @@ enum class ServiceCall { kOpenManager, kOpenService, kQueryStatus, kStart, kCont
 class ServiceManager {
  public:
   virtual ~ServiceManager() = default;
-  // Runs `use` on the services under the backend's lock; what it changes is kept.
+  // Runs `use` on the services under the backend's lock; what it changes is kept. Returns what
+  // `use` returned, or ERROR_ACCESS_DENIED when it succeeded but its change cannot be kept.
   virtual DWORD WithServices(const std::function<DWORD(std::vector<ServiceRecord>&)>& use) = 0;
   // 0, or the error the call meets (faults of the simulated backend).
   virtual DWORD Admit(ServiceCall call) {

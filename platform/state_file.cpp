@@ -86,10 +86,11 @@ std::string StateFilePath(const std::string& folder, const char* name) {
 
 StateDocument StateDocument::Read(const std::string& path) {
   StateDocument document;
-  const std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) return document;
+  const FileBytes file = ReadFileBytes(path);
+  if (file.status == FileBytes::Status::kUnreadable) document.unreadable_ = file.why;
+  if (file.status != FileBytes::Status::kRead) return document;
   document.exists_ = true;
-  std::string_view rest(*bytes);
+  std::string_view rest(file.bytes);
   if (rest.starts_with("\xFF\xFE")) {
     document.encoding_ = Encoding::kUtf16Le;
   } else if (rest.starts_with("\xFE\xFF")) {
@@ -152,6 +153,8 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
                  why.c_str());
     return false;
   };
+  // Writing over a file that could not be read would lose what it holds.
+  if (!unreadable_.empty()) return fail("it is there but cannot be read (" + unreadable_ + ")");
   using Key = std::pair<std::string, std::string>;
   std::map<Key, std::string> old;
   if (exists_) {
@@ -186,6 +189,7 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
 
   // The file's own line end for new lines, its first; "\n" for a file that has none.
   const std::string newline = [&] {
+    if (!layout.newline.empty()) return Encode(layout.newline);
     for (const RawLine& line : lines_) {
       if (!line.end.empty()) return line.end;
     }

@@ -26,11 +26,13 @@ struct StateEntry {
   friend bool operator==(const StateEntry&, const StateEntry&) = default;
 };
 
-// How a service lays out what a save adds: the comment that opens a new file, and the lines
-// that open a group the file does not have yet (a section heading).
+// How a service lays out what a save adds: the comment that opens a new file, the lines that
+// open a group the file does not have yet (a section heading), and the line end of new lines.
 struct StateLayout {
   std::string header;  // whole lines, each ending in "\n"
   std::function<std::vector<std::string>(const std::string& group)> opening;
+  // Empty: the file's own (that of its first line that has one), "\n" for a file without one.
+  std::string newline = {};
 };
 
 // A state file as it was read: its lines as bytes with their own line ends, in the file's
@@ -38,7 +40,8 @@ struct StateLayout {
 class StateDocument {
  public:
   // The file at `path`; one that is missing or cannot be read is an empty document that does not
-  // exist().
+  // exist(). One that is there but cannot be read (no permission, a FIFO under its name) is never
+  // saved over: the service reads its defaults, and a change of them cannot be kept.
   static StateDocument Read(const std::string& path);
 
   bool exists() const { return exists_; }
@@ -60,8 +63,8 @@ class StateDocument {
   // layout's header. The file is replaced at once (a temporary file renamed over it), a link is
   // written through to its target, and the folder is made for the user alone when it is missing.
   // A line that would hold a control character (which could break the line in two) is never
-  // written: the save is refused. False on failure, with a line on the standard error naming
-  // `service`, the file and why.
+  // written, nor a file that was there but could not be read: the save is refused. False on failure, with a line on the
+  // standard error naming `service`, the file and why.
   bool Save(std::string_view service, const std::string& path, const std::vector<StateEntry>& before,
             const std::vector<StateEntry>& after, const StateLayout& layout) const;
 
@@ -76,6 +79,7 @@ class StateDocument {
   std::string Encode(std::string_view utf8) const;
 
   bool exists_ = false;
+  std::string unreadable_;  // why a file that is there could not be read
   Encoding encoding_ = Encoding::kUtf8;
   std::string prefix_;  // the byte-order mark
   std::vector<RawLine> lines_;

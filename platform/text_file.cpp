@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string_view>
 
 #include "platform/unicode.h"
@@ -34,39 +35,51 @@ std::u16string DecodeText(std::string_view bytes) {
   return Utf8ToUtf16(bytes);
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
+FileBytes ReadFileBytes(const std::string& path) {
+  FileBytes file;
+  const auto unreadable = [&](const char* why) {
+    file.status = FileBytes::Status::kUnreadable;
+    file.bytes.clear();
+    file.why = why;
+  };
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::optional<std::string> bytes;
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) unreadable(std::strerror(errno));
+    return file;
+  }
   struct stat status {};
-  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-    bytes.emplace();
+  if (::fstat(fd, &status) != 0) {
+    unreadable(std::strerror(errno));
+  } else if (!S_ISREG(status.st_mode)) {
+    unreadable("not a regular file");
+  } else {
+    file.status = FileBytes::Status::kRead;
+    std::string& bytes = file.bytes;
     // The size is a hint only: the file may change while it is read.
-    size_t size = static_cast<size_t>(status.st_size);
-    bytes->resize(size + 1);
+    bytes.resize(static_cast<size_t>(status.st_size) + 1);
     size_t used = 0;
     for (;;) {
-      if (used == bytes->size()) bytes->resize(bytes->size() * 2);
-      const ssize_t n = ::read(fd, bytes->data() + used, bytes->size() - used);
+      if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+      const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
       if (n > 0) {
         used += static_cast<size_t>(n);
       } else if (n == 0) {
+        bytes.resize(used);
         break;
       } else if (errno != EINTR) {
-        bytes.reset();
+        unreadable(std::strerror(errno));
         break;
       }
     }
-    if (bytes) bytes->resize(used);
   }
   ::close(fd);
-  return bytes;
+  return file;
 }
 
 std::optional<std::u16string> ReadTextFile(const std::string& path) {
-  const std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) return std::nullopt;
-  return DecodeText(*bytes);
+  const FileBytes file = ReadFileBytes(path);
+  if (file.status != FileBytes::Status::kRead) return std::nullopt;
+  return DecodeText(file.bytes);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace platform {
@@ -62,11 +63,8 @@ bool NamesEqual(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-bool HasControlCharacter(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-  }
-  return false;
-}
+bool IsControlCharacter(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+bool HasControlCharacter(std::string_view text) { return std::any_of(text.begin(), text.end(), IsControlCharacter); }
 
 }  // namespace platform

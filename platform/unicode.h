@@ -16,8 +16,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 std::u16string UpcaseName(std::u16string_view name);
 bool NamesEqual(std::u16string_view a, std::u16string_view b);
 
-// Whether the text holds a control character (C0 or DEL): what no name of the system (a share,
-// a service) and no field of a line-based file may hold.
+// Control characters (C0 or DEL): what no name of the system (a share, a service) and no field
+// of a line-based file may hold.
+bool IsControlCharacter(char c);
 bool HasControlCharacter(std::string_view text);
 
 }  // namespace platform

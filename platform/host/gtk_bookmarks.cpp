@@ -1,20 +1,15 @@
 #include "platform/gtk_bookmarks.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <string_view>
 
 #include "platform/state_file.h"
 #include "platform/state_folder.h"
-#include "platform/text_file.h"
+#include "platform/unicode.h"
 
 namespace platform {
 namespace {
-
-namespace fs = std::filesystem;
 
 // RFC 3986: everything but the unreserved characters as %XX of its UTF-8 bytes.
 std::string PercentEncoded(std::string_view text) {
@@ -44,27 +39,13 @@ std::vector<std::string> NamesOf(const std::string& remote_name) {
   return names;
 }
 
-// The file's lines, each with its own line end (the last one may have none).
-std::vector<std::string> LinesOf(const std::string& bytes) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    const size_t end = bytes.find('\n', start);
-    const size_t next = end == std::string::npos ? bytes.size() : end + 1;
-    lines.push_back(bytes.substr(start, next - start));
-    start = next;
-  }
-  return lines;
+template <typename T>
+bool Holds(const std::vector<T>& list, const T& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-std::string_view WithoutLineEnd(std::string_view line) {
-  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
-
-bool Holds(const std::vector<NetworkConnection>& list, const NetworkConnection& c) {
-  return std::find(list.begin(), list.end(), c) != list.end();
+bool HoldsLine(const std::vector<StateEntry>& entries, const std::string& line) {
+  return std::any_of(entries.begin(), entries.end(), [&](const StateEntry& e) { return e.line == line; });
 }
 
 }  // namespace
@@ -88,9 +69,7 @@ std::string ConnectionBookmark(const NetworkConnection& connection) {
   }
   std::string label = connection.local_name + " " + share + " on " + (names.empty() ? "" : names[0]);
   // A line end inside the label would end the bookmark and make the rest another one.
-  for (char& c : label) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-  }
+  std::replace_if(label.begin(), label.end(), IsControlCharacter, ' ');
   return uri + " " + label;
 }
 
@@ -104,34 +83,28 @@ bool FollowRememberedConnections(const std::string& file, const std::vector<Netw
     if (!c.local_name.empty() && !Holds(before, c)) added.push_back(ConnectionBookmark(c));
   }
   if ((gone.empty() && added.empty()) || file.empty()) return true;
-  const std::optional<std::string> bytes = ReadFileBytes(file);
-  std::error_code error;
-  // A file there that cannot be read is left alone: writing ours would drop the user's lines.
-  if (!bytes && fs::exists(file, error)) {
-    std::fprintf(stderr, "bookmarks: cannot read %s\n", file.c_str());
-    return false;
+  StateDocument document = StateDocument::Read(file);
+  // Our bookmarks as the file holds them, each line a record of its own; every other line is the
+  // user's and stays as it is.
+  std::vector<StateEntry> held;
+  for (size_t n = 0; n < document.size(); ++n) {
+    const std::string& line = document.Line(n);
+    if (!Holds(gone, line) && !Holds(added, line)) continue;
+    document.Entry(n, "", line);
+    if (!HoldsLine(held, line)) held.push_back({"", line, line});
   }
-  std::vector<std::string> lines = LinesOf(bytes.value_or(std::string()));
-  const std::vector<std::string> original = lines;
-  const auto find = [&](const std::string& bookmark) {
-    return std::find_if(lines.begin(), lines.end(),
-                        [&](const std::string& l) { return WithoutLineEnd(l) == bookmark; });
-  };
-  for (const std::string& bookmark : gone) {
-    if (const auto it = find(bookmark); it != lines.end()) lines.erase(it);
+  std::vector<StateEntry> now;
+  for (const StateEntry& e : held) {
+    if (!Holds(gone, e.line)) now.push_back(e);
   }
   for (const std::string& bookmark : added) {
-    if (find(bookmark) != lines.end()) continue;
-    if (!lines.empty() && lines.back().back() != '\n') lines.back() += '\n';
-    lines.push_back(bookmark + "\n");
+    if (!HoldsLine(now, bookmark)) now.push_back({"", bookmark, bookmark});
   }
-  if (lines == original) return true;
-  std::string text;
-  for (const std::string& l : lines) text += l;
-  const std::string why = ReplaceFile(file, text);
-  if (why.empty()) return true;
-  std::fprintf(stderr, "bookmarks: cannot write %s: %s\n", file.c_str(), why.c_str());
-  return false;
+  if (now == held) return true;
+  // New bookmarks go after the file's last line.
+  if (document.size() > 0) document.Group(document.size() - 1, "");
+  // GTK splits the file at LF alone: a CR would end up in the label.
+  return document.Save("bookmarks", file, held, now, {"", nullptr, "\n"});
 }
 
 }  // namespace platform

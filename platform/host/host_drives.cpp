@@ -73,17 +73,20 @@ class HostDrivesImpl final : public Drives {
     if (boot != boot_id) table.Restart();
     const ConnectionTable before = table;
     const DWORD result = use(table);
+    const bool changed = table != before;
     // A new boot is written down only in a file there is; a missing one appears with the first
     // connection.
     const std::vector<StateEntry> old_entries = EntriesOf(boot, written);
     const std::vector<StateEntry> new_entries = EntriesOf(boot_id, table);
-    if (file.empty() || (document.exists() ? new_entries == old_entries : table == before)) return result;
-    // A change that cannot be kept did not happen: the next call reads the file again.
-    if (!document.Save(kService, file, old_entries, new_entries, {kHeader, nullptr})) {
-      return result == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : result;
+    bool saved = false;
+    if (!file.empty() && (document.exists() ? new_entries != old_entries : changed)) {
+      saved = document.Save(kService, file, old_entries, new_entries, {kHeader, nullptr});
+      if (saved) FollowRememberedConnections(s_.bookmarks, before.profile(), table.profile());
     }
-    FollowRememberedConnections(s_.bookmarks, before.profile(), table.profile());
-    return result;
+    // A change of the call's own that cannot be kept (no home for the file, or a failed save) did
+    // not happen: the next call reads the file again. The boot stamp is bookkeeping that the next
+    // call redoes, and never changes an answer.
+    return changed && !saved && result == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : result;
   }
 
   DWORD ReachShare(const std::string&) override { return ERROR_SUCCESS; }

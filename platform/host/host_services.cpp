@@ -35,9 +35,10 @@ class HostServiceManagerImpl final : public ServiceManager {
     std::vector<ServiceRecord> services = Load(file, document);
     const std::vector<ServiceRecord> before = services;
     const DWORD result = use(services);
-    if (services == before || file.empty()) return result;
-    // A change that cannot be kept did not happen: the next call reads the file again.
-    if (!document.Save(kService, file, EntriesOf(before), EntriesOf(services), {kHeader, nullptr})) {
+    if (services == before) return result;
+    // A change that cannot be kept (no home for the file, or a failed save) did not happen: the
+    // next call reads the file again.
+    if (file.empty() || !document.Save(kService, file, EntriesOf(before), EntriesOf(services), {kHeader, nullptr})) {
       return result == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : result;
     }
     return result;

@@ -1,6 +1,7 @@
 #include "platform/gtk_bookmarks.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,30 @@ TEST(GtkBookmarks, FollowsTheRememberedConnectionsAndNothingElse) {
   std::filesystem::create_directories(folder.File("blocked"));
   std::ofstream(folder.File("blocked/gtk-3.0")) << "a file where the folder should be";
   EXPECT_FALSE(platform::FollowRememberedConnections(folder.File("blocked/gtk-3.0/bookmarks"), {}, {z}));
+  // Nor is what is there but cannot be read written over.
+  const std::string fifo = folder.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::FollowRememberedConnections(fifo, {}, {z}));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "bookmarks: cannot write " + fifo + ": it is there but cannot be read (not a regular file)\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// A file kept elsewhere and linked stays a link; our line ends in LF, which is all GTK splits at,
+// whatever the user's lines end in.
+TEST(GtkBookmarks, ALinkedFileIsWrittenWhereItPoints) {
+  ScratchFolder folder;
+  std::filesystem::create_directories(folder.File("dotfiles"));
+  std::filesystem::create_directories(folder.File("config/gtk-3.0"));
+  const std::string target = folder.Write("dotfiles/bookmarks", "file:///srv/music Music\r\n");
+  const std::string link = folder.File("config/gtk-3.0/bookmarks");
+  std::filesystem::create_symlink("../../dotfiles/bookmarks", link);
+  EXPECT_TRUE(platform::FollowRememberedConnections(link, {}, {{"Z:", "\\\\Storage\\Volume_1"}}));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  std::ifstream in(target, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            "file:///srv/music Music\r\nsmb://Storage/Volume_1 Z: Volume_1 on Storage\n");
 }
 
 }  // namespace

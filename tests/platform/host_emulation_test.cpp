@@ -1,8 +1,14 @@
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,6 +24,7 @@
 #include "platform/host_firewall.h"
 #include "platform/host_processes.h"
 #include "platform/host_services.h"
+#include "platform/last_error.h"
 #include "platform/processes.h"
 #include "scratch_folder.h"
 
@@ -58,11 +65,50 @@ TEST(HostPingTest, AnUnknownHostIsToldAsWindowsTellsIt) {
             "Ping request could not find host no-such-host.invalid. Please check the name and try again.\r\n");
 }
 
+// An ordinary user, for whom file permissions hold as they do not for root.
+constexpr uid_t kUser = 65534;  // nobody
+
+// Gives the file or folder to the user who runs the calls of ExpectAs, when the tests run as root.
+void GiveToUser(const std::string& path) {
+  if (::geteuid() == 0) {
+    EXPECT_EQ(::lchown(path.c_str(), kUser, kUser), 0) << path;
+  }
+}
+
+// Runs `calls` in a child process as `user` (as the tester without root) and expects them to
+// answer `answered`.
+void ExpectAs(uid_t user, const std::function<std::string()>& calls, const std::string& answered) {
+  EXPECT_EXIT(
+      {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(user, user, user) != 0 ||
+                                 ::setresuid(user, user, user) != 0)) {
+          std::_Exit(2);
+        }
+        std::fprintf(stderr, "answered: %s\n", calls().c_str());
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "answered: " + answered + "\n");
+}
+
+NETRESOURCEA Share(const char* letter, const char* remote) {
+  NETRESOURCEA resource{};
+  resource.dwType = RESOURCETYPE_DISK;
+  resource.lpLocalName = const_cast<char*>(letter);
+  resource.lpRemoteName = const_cast<char*>(remote);
+  return resource;
+}
+
 class HostStateTest : public ::testing::Test {
  protected:
   HostStateTest() {
     std::filesystem::create_directories(devices_.path());
     boot_ = state_.Write("boot_id", "first-boot\n");
+    // The user of ExpectAs reaches the files.
+    for (const ScratchFolder* folder : {&state_, &devices_}) {
+      std::filesystem::permissions(folder->path(),
+                                   std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+                                   std::filesystem::perm_options::add);
+    }
   }
   HostDriveSources Sources() {
     HostDriveSources s;
@@ -100,6 +146,129 @@ TEST_F(HostStateTest, ConnectionsOutliveTheServiceObjectAndPersistentOnesARestar
   EXPECT_EQ(GetDriveTypeA("Z:\\"), DRIVE_REMOTE);
   InstallDrives(nullptr);
   EXPECT_NE(Read(StateFile(kDrivesFileName)).find("session second-boot\n"), std::string::npos);
+}
+
+// A change that cannot be kept fails; the file keeps what it holds, and what was read stands.
+TEST_F(HostStateTest, AStateFileThatCannotBeReadIsNeverWrittenOver) {
+  const std::string folder = state_.File("state");
+  std::filesystem::create_directories(folder);
+  GiveToUser(folder);
+  const HostDriveSources sources = Sources();
+  const struct {
+    const char* file;
+    std::function<std::string()> calls;
+    const char* answered;
+  } cases[] = {
+      {kDrivesFileName,
+       [&] {
+         auto drives = MakeHostDrives(sources);
+         InstallDrives(drives.get());
+         NETRESOURCEA z = Share("Z:", "\\\\Storage\\Volume_1");
+         const DWORD connected = WNetAddConnection2A(&z, "", "", CONNECT_UPDATE_PROFILE);
+         return std::to_string(connected) + " " + std::to_string(GetDriveTypeA("Z:\\"));
+       },
+       "5 1"},
+      {kServicesFileName,
+       [&] {
+         auto services = MakeHostServiceManager(folder);
+         InstallServiceManager(services.get());
+         SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+         SC_HANDLE service = OpenServiceA(manager, "SharedAccess", SERVICE_ALL_ACCESS);
+         SERVICE_STATUS status{};
+         const BOOL queried = QueryServiceStatus(service, &status);
+         const BOOL started = StartServiceA(service, 0, nullptr);
+         return std::to_string(queried) + " " + std::to_string(status.dwCurrentState) + " " + std::to_string(started) +
+                " " + std::to_string(GetLastError());
+       },
+       "1 1 0 5"},
+      {kFirewallFileName,
+       [&] {
+         auto services = MakeHostServiceManager(folder);
+         auto firewall = MakeHostFirewall(folder, *services);
+         FirewallProfileState profile;
+         const HRESULT read = firewall->ReadProfile(&profile);
+         const HRESULT authorized = firewall->Authorize({u"Orvo NAS Setup Wizard", u"/opt/orvo/wizard", true});
+         return std::to_string(read) + " " + std::to_string(profile.firewall_enabled) + " " +
+                std::to_string(authorized == E_ACCESSDENIED);
+       },
+       "0 1 1"},
+  };
+  const std::string mine = "# mine, and not for others\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string file = state_.Write(std::string("state/") + c.file, mine);
+    GiveToUser(file);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    ExpectAs(kUser, c.calls, c.answered);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms::none);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(Read(file), mine);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 3)
+      << "no temporary file is left";
+}
+
+// The restart is written down when it can be: a state folder that cannot be written changes no
+// answer, and fails only a change of the connections.
+TEST_F(HostStateTest, AfterARestartAFolderThatCannotBeWrittenStillTellsTheDrives) {
+  namespace fs = std::filesystem;
+  const std::string folder = state_.File("state");
+  fs::create_directories(folder);
+  const std::string mine =
+      "session first-boot\nconnected Y: \\\\Storage\\Volume_2\nremembered Z: \\\\Storage\\Volume_1\n";
+  const std::string file = state_.Write(std::string("state/") + kDrivesFileName, mine);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(folder,
+                  fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+  GiveToUser(file);
+  GiveToUser(folder);
+  std::ofstream(boot_) << "second-boot\n";
+  const HostDriveSources sources = Sources();
+  ExpectAs(
+      kUser,
+      [&] {
+        auto drives = MakeHostDrives(sources);
+        InstallDrives(drives.get());
+        std::string answered;
+        for (const char* root : {"X:\\", "Y:\\", "Z:\\", "\\\\Storage\\Volume_1\\", "\\\\Storage\\Volume_2\\"}) {
+          answered += std::to_string(GetDriveTypeA(root)) + " ";
+        }
+        NETRESOURCEA x = Share("X:", "\\\\Storage\\Volume_3");
+        return answered + std::to_string(WNetAddConnection2A(&x, "", "", 0));
+      },
+      "1 1 4 4 1 5");
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(Read(file), mine);
+}
+
+// A user without a home has nowhere to keep a change: it fails, as it would be lost at the next
+// read, while what the services hold is still told.
+TEST_F(HostStateTest, WithoutAHomeAChangeFailsAndReadingStillAnswers) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to be a user the system does not know";
+  uid_t homeless = 40000;
+  while (::getpwuid(homeless)) ++homeless;
+  HostDriveSources sources = Sources();
+  sources.state_folder.clear();
+  ExpectAs(
+      homeless,
+      [&] {
+        ::unsetenv("HOME");
+        ::unsetenv("XDG_STATE_HOME");
+        auto drives = MakeHostDrives(sources);
+        InstallDrives(drives.get());
+        NETRESOURCEA z = Share("Z:", "\\\\Storage\\Volume_1");
+        const DWORD connected = WNetAddConnection2A(&z, "", "", CONNECT_UPDATE_PROFILE);
+        auto services = MakeHostServiceManager("");
+        InstallServiceManager(services.get());
+        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SERVICE_STATUS status{};
+        const BOOL queried = QueryServiceStatus(OpenServiceA(manager, "MpsSvc", SERVICE_ALL_ACCESS), &status);
+        const BOOL started = StartServiceA(OpenServiceA(manager, "SharedAccess", SERVICE_ALL_ACCESS), 0, nullptr);
+        return std::to_string(connected) + " " + std::to_string(GetDriveTypeA("Z:\\")) + " " + std::to_string(queried) +
+               " " + std::to_string(status.dwCurrentState) + " " + std::to_string(started) + " " +
+               std::to_string(GetLastError());
+      },
+      "5 1 1 4 0 5");
 }
 
 // The user's home for one test: HOME set, XDG_CONFIG_HOME unset, both as they were after it.

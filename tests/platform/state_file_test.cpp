@@ -6,6 +6,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -126,6 +127,35 @@ TEST(StateDocument, ALinkIsWrittenThroughToItsTarget) {
   EXPECT_EQ(Read(target), "# mine\na1 y\n");
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "dotfiles"), fs::directory_iterator()), 1);
+}
+
+// Something under the name that cannot be read reads as a file that is not there, but is never
+// replaced: what it holds would be lost.
+TEST(StateDocument, WhatIsThereButCannotBeReadIsNeverWrittenOver) {
+  ScratchFolder folder;
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;
+  } cases[] = {
+      {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+      {"a folder", [](const std::string& path) { fs::create_directories(fs::path(path) / "mine"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = folder.File(c.name);
+    c.make(file);
+    const fs::file_type type = fs::symlink_status(file).type();
+    StateDocument document = StateDocument::Read(file);
+    EXPECT_FALSE(document.exists());
+    EXPECT_EQ(document.size(), 0u);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(document.Save("test", file, {}, {Record("a1", "x")}, kLayout));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "test: cannot write " + file + ": it is there but cannot be read (not a regular file)\n");
+    EXPECT_EQ(fs::symlink_status(file).type(), type);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2)
+      << "no temporary file is left";
 }
 
 // A field with a line break would become a record of its own: nothing is written.
