@@ -22,6 +22,10 @@ namespace {
 // One presenter at a time owns SDL's video.
 TScreenPresenter* g_presenter = nullptr;
 
+// How long a new window may take to be mapped before the program goes on without it: far beyond
+// what a window manager takes, short enough that the program does not seem hung.
+constexpr int kMapWaitMs = 1000;
+
 std::string SdlError(const std::string& what) { return what + ": " + SDL_GetError(); }
 
 TMouseButton ButtonOf(uint8_t sdl_button) {
@@ -103,7 +107,9 @@ class TScreenPresenter::Window : public TFormWindow {
     // Drawing into a window that is not mapped yet is lost: the first picture is drawn once the
     // window is on the screen.
     Apply(true, false);
-    SDL_ShowWindow(sdl_);
+    // Should the window manager hold the window back, the program goes on; what is drawn
+    // meanwhile is lost, and goes up again when the mapped window is exposed.
+    ShowWindowWithin(sdl_, kMapWaitMs);
     Apply();
   }
   ~Window() override {

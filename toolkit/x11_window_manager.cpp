@@ -5,8 +5,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -37,7 +39,32 @@ Window WindowProperty(Display* display, Window w, const char* name) {
   return result;
 }
 
+Bool IsMapNotifyOf(Display*, XEvent* event, XPointer window) {
+  return event->type == MapNotify && event->xmap.window == *reinterpret_cast<Window*>(window);
+}
+
 }  // namespace
+
+bool ShowWindowWithin(SDL_Window* window, int timeout_ms) {
+  X11Info x11 = X11Of(window);
+  if (x11.display) {
+    XMapRaised(x11.display, x11.window);
+    XFlush(x11.display);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    XEvent event;
+    // The map's notice is taken from the queue, as SDL's own wait would take it.
+    while (!XCheckIfEvent(x11.display, &event, IsMapNotifyOf, reinterpret_cast<XPointer>(&x11.window))) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+      if (left <= 0) return false;
+      pollfd readable{ConnectionNumber(x11.display), POLLIN, 0};
+      poll(&readable, 1, static_cast<int>(left));
+    }
+  }
+  // The window is mapped: SDL no longer waits, and does the rest of its showing.
+  SDL_ShowWindow(window);
+  return true;
+}
 
 unsigned long X11WindowOf(SDL_Window* window) { return X11Of(window).window; }
 

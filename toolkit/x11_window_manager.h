@@ -21,6 +21,12 @@ struct ShapeRectangle {
 };
 bool SetWindowShape(SDL_Window* window, const std::vector<ShapeRectangle>& rectangles);
 
+// Shows the window, waiting at most `timeout_ms` for the X server to map it. A window manager
+// decides when a window is mapped, and one that is starting can lose the request for good; SDL
+// alone would wait for the map without end. False when the wait ran out: the window is then
+// still asked for, and SDL counts it shown once it is mapped.
+bool ShowWindowWithin(SDL_Window* window, int timeout_ms);
+
 // Whether a window manager runs on the window's display and announces the EWMH feature
 // (such as "_NET_WM_MOVERESIZE").
 bool WindowManagerHas(SDL_Window* window, const char* feature);

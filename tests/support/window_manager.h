@@ -20,7 +20,9 @@ class WindowManager {
     manager->process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"env", "XDG_CONFIG_HOME=" + home, "XDG_CACHE_HOME=" + home, "openbox", "--sm-disable"},
         true);
-    if (!manager->Until([&] { return manager->probe_.WindowManagerRunning(); })) {
+    // Ready once it puts a window of the probe's on the screen; each try maps a new one.
+    if (!manager->Until(
+            [&] { return manager->probe_.WindowManagerRunning() && manager->probe_.NewWindowShows(500); })) {
       error = "openbox did not start (scripts/deps installs it)";
       return nullptr;
     }

@@ -8,7 +8,9 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 // A window that went away between two questions is an answer, not a failure.
@@ -94,6 +96,38 @@ bool XProbe::WindowManagerRunning() {
   };
   const ::Window check = check_of(DefaultRootWindow(display_));
   return check && check_of(check) == check;
+}
+
+bool XProbe::NewWindowShows(int timeout_ms) {
+  const ::Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
+  XMapWindow(display_, window);
+  XSync(display_, False);
+  bool shown = Viewable(window);
+  for (int waited = 0; !shown && waited < timeout_ms; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    shown = Viewable(window);
+  }
+  XDestroyWindow(display_, window);
+  XSync(display_, False);
+  return shown;
+}
+
+void XProbe::HoldMapRequests() {
+  XSelectInput(display_, DefaultRootWindow(display_), SubstructureRedirectMask);
+  XSync(display_, False);
+}
+
+void XProbe::Map(unsigned long window) {
+  XMapWindow(display_, window);
+  XSync(display_, False);
+}
+
+uint32_t XProbe::Pixel(unsigned long window, int x, int y) {
+  XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0;
+  const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+  XDestroyImage(image);
+  return pixel;
 }
 
 unsigned long XProbe::FocusedWindow() {

@@ -26,6 +26,16 @@ class XProbe {
 
   // Whether an EWMH window manager runs on the display.
   bool WindowManagerRunning();
+  // Whether a window mapped now is put on the screen within `timeout_ms`: a manager that has
+  // announced itself may still be starting, and one starting can lose a map request for good.
+  bool NewWindowShows(int timeout_ms);
+  // Takes the window manager's part (there must be none) and keeps every map request unanswered,
+  // as a manager that is starting can; Map() then maps a window as the manager would.
+  void HoldMapRequests();
+  void Map(unsigned long window);
+  // The colour (0xRRGGBB) shown at a point of a viewable window.
+  uint32_t Pixel(unsigned long window, int x, int y);
+
   // The window that has the keyboard focus (0 for none, 1 for the pointer's window).
   unsigned long FocusedWindow();
   // Takes the keyboard focus from every window, as a client that grabbed it and went would.

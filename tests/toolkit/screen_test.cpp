@@ -102,6 +102,22 @@ TEST_F(ScreenTest, ShownFormIsAShapedWindowWhereTheFormSays) {
   ASSERT_TRUE(RunUntil([&] { return Window() == 0 && !probe_->Viewable(shown); }));
 }
 
+TEST_F(ScreenTest, AWindowTheWindowManagerHoldsBackLeavesTheProgramRunningAndShowsWhenMapped) {
+  probe_->HoldMapRequests();
+  form_->Show();
+  bool worked_on = false;
+  app_->Post([&] { worked_on = true; });
+  ASSERT_TRUE(RunUntil([&] { return worked_on && Window() != 0; }))
+      << "the loop goes on while the window waits for its manager";
+  EXPECT_FALSE(Shown());
+
+  probe_->Map(Window());
+  ASSERT_TRUE(RunUntil([&] { return Shown(); }));
+  // What was drawn while the window was not mapped went up again once it was.
+  EXPECT_TRUE(RunUntil([&] { return probe_->Pixel(Window(), 150, 100) == 0x0B181Bu; }))
+      << std::hex << probe_->Pixel(Window(), 150, 100);
+}
+
 TEST_F(ScreenTest, PointerClicksKeysAndCursorReachTheForm) {
   form_->Show();
   ASSERT_TRUE(RunUntil([&] { return Shown(); }));
