@@ -25,10 +25,12 @@ int main() {
   RegisterWizardForms();
   // The fonts and the PC's time zones take a while to load: a helper thread loads them while the
   // display opens and the windows are built, which then find them ready.
-  platform::Thread preparation("start-up", [] {
+  // The host's service works its zones out once for every thread; a world's own has them at hand.
+  const bool host_zones = &platform::CurrentTimeZoneService() == &platform::HostTimeZoneService();
+  platform::Thread preparation("start-up", [host_zones] {
     try {
       PrepareTextContext(WizardTextSamples());
-      platform::HostTimeZoneService().Zones();
+      if (host_zones) platform::HostTimeZoneService().Zones();
     } catch (...) {
       // The main thread meets the same failure where it can show it.
     }
