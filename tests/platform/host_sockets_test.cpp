@@ -1,5 +1,7 @@
 // The host's sockets on the loopback interface, in real time.
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
 
 #include <atomic>
 #include <chrono>
@@ -89,6 +91,40 @@ TEST(HostSockets, SelectTimesOutAndConnectToAClosedPortIsRefused) {
   EXPECT_EQ(platform::connect(t, &to, sizeof to), platform::SOCKET_ERROR);
   EXPECT_EQ(platform::WSAGetLastError(), platform::WSAECONNREFUSED);
   platform::closesocket(t);
+}
+
+// A signal ends a poll early; the wait goes on with what is left of its time-out, not with all of
+// it again, so that signals that keep coming cannot hold a timed wait (a connect's bound, a
+// reply's) open for as long as they come.
+TEST(HostSockets, SignalsDoNotStretchATimedWait) {
+  struct sigaction ignore {};
+  ignore.sa_handler = [](int) {};
+  sigemptyset(&ignore.sa_mask);
+  struct sigaction previous {};
+  ASSERT_EQ(sigaction(SIGUSR1, &ignore, &previous), 0);
+  uint16_t port = 0;
+  const platform::SOCKET s = BoundUdp(port);
+  ASSERT_NE(s, platform::INVALID_SOCKET);
+  const pthread_t waiter = pthread_self();
+  std::atomic<bool> waiting{true};
+  int signals = 0;
+  bool outlasted = false;
+  // Every 10 ms for up to 10 s: far longer than the wait's 300 ms.
+  platform::Thread signaller("signaller", [&] {
+    for (; signals < 1000 && waiting; ++signals) {
+      pthread_kill(waiter, SIGUSR1);
+      platform::Sleep(10);
+    }
+    outlasted = waiting;
+  });
+  platform::TIMEVAL tv{0, 300000};
+  EXPECT_EQ(platform::select(s, &tv), 0);
+  waiting = false;
+  signaller.Join();
+  sigaction(SIGUSR1, &previous, nullptr);
+  platform::closesocket(s);
+  EXPECT_FALSE(outlasted) << "the wait lasted as long as the signals came";
+  EXPECT_GT(signals, 1) << "the wait met signals";
 }
 
 // A listener whose accept queue is full leaves further connection requests unanswered, as a box
