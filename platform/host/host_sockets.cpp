@@ -313,6 +313,18 @@ class HostSocketsImpl final : public Sockets {
     return FailErrno();
   }
 
+  int LocalAddress(SOCKET s, SOCKADDR_IN* local) override {
+    EntryPtr e = Find(s);
+    if (!e) return Fail(WSAENOTSOCK);
+    sockaddr_in n{};
+    socklen_t length = sizeof n;
+    if (::getsockname(e->fd, reinterpret_cast<sockaddr*>(&n), &length) != 0) return FailErrno();
+    // Linux names a socket that was never bound 0.0.0.0:0, where the platform refuses.
+    if (n.sin_port == 0) return Fail(WSAEINVAL);
+    *local = FromNative(n);
+    return 0;
+  }
+
   int Close(SOCKET s) override {
     EntryPtr e;
     {

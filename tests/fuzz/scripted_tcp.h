@@ -61,6 +61,8 @@ class ScriptedTcpSockets final : public platform::Sockets {
   int RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) override;
   int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override;
   int Close(platform::SOCKET s) override;
+  // A scripted connection has no addresses (WSAEOPNOTSUPP); the wizard never asks for them.
+  int LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) override;
 
  private:
   struct Connection {

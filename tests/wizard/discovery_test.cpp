@@ -64,6 +64,7 @@ class TappedSockets final : public platform::Sockets {
     return inner_.SelectReadable(s, timeout_ms);
   }
   int Close(platform::SOCKET s) override { return inner_.Close(s); }
+  int LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) override { return inner_.LocalAddress(s, local); }
 
  private:
   platform::Sockets& inner_;

@@ -66,6 +66,9 @@ int RecordingSockets::SelectReadable(platform::SOCKET s, std::optional<uint64_t>
   return target_->SelectReadable(s, timeout_ms);
 }
 int RecordingSockets::Close(platform::SOCKET s) { return target_->Close(s); }
+int RecordingSockets::LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) {
+  return target_->LocalAddress(s, local);
+}
 
 // ---- ScriptedDiskPeer ----
 

@@ -42,6 +42,7 @@ class RecordingSockets final : public platform::Sockets {
   int RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) override;
   int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override;
   int Close(platform::SOCKET s) override;
+  int LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) override;
 
  private:
   void Record(bool udp, const std::string& to, const char* data, int length);
