@@ -185,6 +185,15 @@ int select(SOCKET s, const TIMEVAL* timeout) {
 
 int closesocket(SOCKET s) { return CurrentSockets().Close(s); }
 
+int getsockname(SOCKET s, SOCKADDR_IN* name, int* namelen) {
+  if (name == nullptr || namelen == nullptr || *namelen < kSockaddrInSize) return Fail(WSAEFAULT);
+  SOCKADDR_IN local;
+  if (CurrentSockets().LocalAddress(s, &local) != 0) return SOCKET_ERROR;
+  *name = local;
+  *namelen = kSockaddrInSize;
+  return 0;
+}
+
 uint32_t inet_addr(const char* cp) {
   if (cp == nullptr || *cp == '\0') return kInaddrNone;
   uint32_t parts[4];

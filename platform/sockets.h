@@ -120,6 +120,10 @@ class Sockets {
   // connection): 1; 0 when the time-out passed; no time-out waits without end.
   virtual int SelectReadable(SOCKET s, std::optional<uint64_t> timeout_ms) = 0;
   virtual int Close(SOCKET s) = 0;
+  // The address and port the socket is bound to: for a socket bound to every address, the local
+  // address of its connection once it has one (an accepted socket: the address the peer
+  // connected to). WSAEINVAL for a socket that is neither bound nor connected.
+  virtual int LocalAddress(SOCKET s, SOCKADDR_IN* local) = 0;
 };
 
 Sockets& CurrentSockets();
@@ -148,6 +152,8 @@ int recvfrom(SOCKET s, char* buf, int len, int flags, SOCKADDR_IN* from, int* fr
 // select for the readability of one socket; a null time-out waits without end. 1 ready, 0 time-out.
 int select(SOCKET s, const TIMEVAL* timeout);
 int closesocket(SOCKET s);
+// The socket's local address (see Sockets::LocalAddress); *namelen must hold a SOCKADDR_IN.
+int getsockname(SOCKET s, SOCKADDR_IN* name, int* namelen);
 
 // Dotted text and addresses. inet_addr gives kInaddrNone (255.255.255.255) for a text that is not
 // an address; inet_ntoa writes into a buffer of the calling thread, valid until its next call.

@@ -29,19 +29,25 @@ Thread::Thread(std::string name, std::function<void()> body) : state_(std::make_
   Clock& clock = CurrentClock();
   VirtualClock* participant_of = clock.IsVirtual() ? static_cast<VirtualClock*>(&clock) : nullptr;
   clock.ThreadCreated();
-  state_->native =
-      std::thread([state = state_, name = std::move(name), body = std::move(body), &clock, participant_of]() mutable {
-        t_name = name;
-        detail::t_participant_of = participant_of;
-        body();
-        body = nullptr;  // what the body captured is released while the thread still counts
-        {
-          std::lock_guard<std::mutex> lock(state->mutex);
-          state->done = true;
-          state->ended.NotifyAll();
-        }
-        clock.ThreadExited();
-      });
+  try {
+    state_->native =
+        std::thread([state = state_, name = std::move(name), body = std::move(body), &clock, participant_of]() mutable {
+          t_name = name;
+          detail::t_participant_of = participant_of;
+          body();
+          body = nullptr;  // what the body captured is released while the thread still counts
+          {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->done = true;
+            state->ended.NotifyAll();
+          }
+          clock.ThreadExited();
+        });
+  } catch (...) {
+    // No thread was made (std::system_error): the clock does not wait for it.
+    clock.ThreadExited();
+    throw;
+  }
 }
 
 Thread::Thread(Thread&&) noexcept = default;

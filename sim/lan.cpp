@@ -259,12 +259,12 @@ void Lan::ListenTcp(Host& host, uint16_t port, std::shared_ptr<TcpListener> list
 }
 
 void Lan::Connect(Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t to_port,
-                  std::function<void(std::shared_ptr<TcpConnection>, uint16_t, int)> done) {
+                  std::function<void(std::shared_ptr<TcpConnection>, Ipv4, uint16_t, int)> done) {
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t now = platform::CurrentClock().NowMs();
   const Interface* out = RouteLocked(host, to);
   if (out == nullptr) {
-    ScheduleLocked(now, [done] { done(nullptr, 0, platform::WSAENETUNREACH); });
+    ScheduleLocked(now, [done] { done(nullptr, 0, 0, platform::WSAENETUNREACH); });
     return;
   }
   // A request that nobody answers is never answered: the connecting socket gives up by itself.
@@ -285,13 +285,13 @@ void Lan::Connect(Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t 
     const TcpListener::Answer answer = listener ? listener->OnConnect() : TcpListener::Answer::kRefuse;
     if (answer == TcpListener::Answer::kNoAnswer) return;
     if (answer == TcpListener::Answer::kRefuse) {
-      After(one_way, [done] { done(nullptr, 0, platform::WSAECONNREFUSED); });
+      After(one_way, [done] { done(nullptr, 0, 0, platform::WSAECONNREFUSED); });
       return;
     }
     std::shared_ptr<TcpConnection> connection(new TcpConnection(*this, host, *server));
     connection->ends_[TcpConnection::kClient] = client;
     connection->ends_[TcpConnection::kServer] = listener->Accept(connection, source, local_port);
-    After(one_way, [done, connection, local_port] { done(connection, local_port, 0); });
+    After(one_way, [done, connection, source, local_port] { done(connection, source, local_port, 0); });
   });
 }
 

@@ -146,11 +146,13 @@ class Lan {
   bool SendDatagram(Host& host, uint16_t from_port, Ipv4 to, uint16_t to_port, std::vector<uint8_t> bytes);
 
   void ListenTcp(Host& host, uint16_t port, std::shared_ptr<TcpListener> listener);
-  // Starts a connection from the host. `done` runs on the LAN's thread with the connection, or
-  // with nullptr and a Winsock error number (refused, unreachable); a request that nobody answers
-  // never runs it, and the connecting socket gives up after platform::kConnectTimeoutMs.
-  void Connect(Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t to_port,
-               std::function<void(std::shared_ptr<TcpConnection>, uint16_t local_port, int error)> done);
+  // Starts a connection from the host. `done` runs on the LAN's thread with the connection and
+  // its local address and port, or with nullptr and a Winsock error number (refused,
+  // unreachable); a request that nobody answers never runs it, and the connecting socket gives up
+  // after platform::kConnectTimeoutMs.
+  void Connect(
+      Host& host, std::shared_ptr<TcpEnd> client, Ipv4 to, uint16_t to_port,
+      std::function<void(std::shared_ptr<TcpConnection>, Ipv4 local_address, uint16_t local_port, int error)> done);
 
   std::mutex& mutex() { return mutex_; }
 

@@ -60,6 +60,7 @@ struct LanSockets::SimSocket final : UdpEndpoint, TcpEnd {
   const int type;
   bool closed = false;
   bool broadcast = false;
+  Ipv4 address = 0;  // bound to, or of the connection; 0 for every address
   uint16_t port = 0;
   std::deque<Datagram> datagrams;
   Tcp tcp = Tcp::kIdle;
@@ -137,6 +138,7 @@ int LanSockets::Bind(SOCKET s, const platform::SOCKADDR_IN& address) {
   }
   uint16_t port = platform::Ntohs(address.sin_port);
   if (!host_.lan().BindUdp(host_, port, socket)) return Error(platform::WSAEADDRINUSE);
+  socket->address = local;
   socket->port = port;
   return 0;
 }
@@ -162,25 +164,27 @@ int LanSockets::Connect(SOCKET s, const platform::SOCKADDR_IN& peer) {
   if (socket->tcp != SimSocket::Tcp::kIdle) return Error(platform::WSAEINVAL);
   socket->tcp = SimSocket::Tcp::kConnecting;
   std::weak_ptr<SimSocket> weak = socket;
-  host_.lan().Connect(host_, socket, platform::Ntohl(peer.sin_addr.s_addr), platform::Ntohs(peer.sin_port),
-                      [weak](std::shared_ptr<TcpConnection> connection, uint16_t local_port, int error) {
-                        std::shared_ptr<SimSocket> socket = weak.lock();
-                        if (!socket) {
-                          if (connection) connection->Close(TcpConnection::kClient);
-                          return;
-                        }
-                        std::lock_guard<std::mutex> lock(*socket->mutex);
-                        // A socket closed meanwhile, or whose connect has given up, takes nothing.
-                        if (socket->closed || socket->tcp != SimSocket::Tcp::kConnecting) {
-                          if (connection) connection->Close(TcpConnection::kClient);
-                          return;
-                        }
-                        socket->port = local_port;
-                        socket->connection = std::move(connection);
-                        socket->connect_error = error;
-                        socket->tcp = socket->connection ? SimSocket::Tcp::kConnected : SimSocket::Tcp::kFailed;
-                        socket->changed.NotifyAll();
-                      });
+  host_.lan().Connect(
+      host_, socket, platform::Ntohl(peer.sin_addr.s_addr), platform::Ntohs(peer.sin_port),
+      [weak](std::shared_ptr<TcpConnection> connection, Ipv4 local_address, uint16_t local_port, int error) {
+        std::shared_ptr<SimSocket> socket = weak.lock();
+        if (!socket) {
+          if (connection) connection->Close(TcpConnection::kClient);
+          return;
+        }
+        std::lock_guard<std::mutex> lock(*socket->mutex);
+        // A socket closed meanwhile, or whose connect has given up, takes nothing.
+        if (socket->closed || socket->tcp != SimSocket::Tcp::kConnecting) {
+          if (connection) connection->Close(TcpConnection::kClient);
+          return;
+        }
+        socket->address = local_address;
+        socket->port = local_port;
+        socket->connection = std::move(connection);
+        socket->connect_error = error;
+        socket->tcp = socket->connection ? SimSocket::Tcp::kConnected : SimSocket::Tcp::kFailed;
+        socket->changed.NotifyAll();
+      });
   const uint64_t deadline = platform::CurrentClock().NowMs() + platform::kConnectTimeoutMs;
   const bool answered = socket->changed.WaitUntil(
       lock, deadline, [&] { return socket->closed || socket->tcp != SimSocket::Tcp::kConnecting; });
@@ -270,6 +274,15 @@ int LanSockets::SelectReadable(SOCKET s, std::optional<uint64_t> timeout_ms) {
   }
   if (socket->closed) return Error(platform::WSAEINTR);
   return 1;
+}
+
+int LanSockets::LocalAddress(SOCKET s, platform::SOCKADDR_IN* local) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  std::shared_ptr<SimSocket> socket = Find(s);
+  if (!socket) return Error(platform::WSAENOTSOCK);
+  if (socket->port == 0) return Error(platform::WSAEINVAL);
+  *local = Address(socket->address, socket->port);
+  return 0;
 }
 
 int LanSockets::Close(SOCKET s) {

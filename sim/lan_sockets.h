@@ -34,6 +34,7 @@ class LanSockets final : public platform::Sockets {
   int RecvFrom(platform::SOCKET s, char* buffer, int length, platform::SOCKADDR_IN* from) override;
   int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override;
   int Close(platform::SOCKET s) override;
+  int LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) override;
 
   // Sockets created and not yet closed.
   size_t OpenSockets();

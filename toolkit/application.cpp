@@ -182,7 +182,9 @@ void TApplication::HandleMessage() {
   if (DoPendingWork() || terminated_) return;
   const std::optional<uint64_t> deadline = NextTimerDeadline();
   if (event_source_) {
-    event_source_->WaitIdle(deadline);
+    // The source brings the windows up to date before it waits, and drawing may raise (a picture
+    // that does not decode): shown like a handler's exception, it ends this turn's wait.
+    Guarded([this, deadline] { event_source_->WaitIdle(deadline); });
     return;
   }
   std::unique_lock<std::mutex> lock(queue_mutex_);

@@ -26,6 +26,7 @@ class TEventSource {
   // any. Input is work like a posted message: a handler it ran may have ended a modal loop.
   virtual bool DispatchPending() = 0;
   // Main thread: blocks until input arrives, Wake() is called or the deadline (clock ms) passes.
+  // What it raises (drawing the windows before the wait) the loop shows like a handler's.
   virtual void WaitIdle(std::optional<uint64_t> deadline_ms) = 0;
   // Any thread: ends a WaitIdle.
   virtual void Wake() = 0;

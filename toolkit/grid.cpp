@@ -124,6 +124,11 @@ void TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
 void TStringGrid::PaintCells(TCanvas* canvas) {
   if (!OnDrawCell) return;
   canvas_ = canvas;
+  // The canvas lives only while the grid is drawn, also when a handler raises.
+  struct Release {
+    TCanvas*& canvas;
+    ~Release() { canvas = nullptr; }
+  } release{canvas_};
   const int last = std::min(row_count_, top_row_ + VisibleRowCount() + 1);
   for (int r = top_row_; r < last; ++r) {
     for (int c = 0; c < ColCount(); ++c) {
@@ -132,7 +137,6 @@ void TStringGrid::PaintCells(TCanvas* canvas) {
       OnDrawCell(this, c, r, rect, r == row_ ? gdSelected : 0u);
     }
   }
-  canvas_ = nullptr;
 }
 
 namespace {

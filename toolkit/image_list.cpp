@@ -13,5 +13,5 @@ void TImageList::Add(std::shared_ptr<const TPictureFile> image) {
 
 void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const {
   if (index < 0 || index >= Count()) return;
-  canvas->DrawBitmap(x, y, Image(index), enabled);
+  canvas->DrawBitmap(x, y, images_[static_cast<size_t>(index)]->BitmapToDraw(), enabled);
 }

@@ -22,6 +22,7 @@ class TImageList : public TComponent {
   void Add(std::shared_ptr<const TPictureFile> image);
   // Decodes the picture on first use.
   const std::shared_ptr<const TBitmapData>& Image(int i) const { return images_.at(static_cast<size_t>(i))->Bitmap(); }
+  // Draws the picture as painting does (TPictureFile::BitmapToDraw).
   void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true) const;
 
  private:

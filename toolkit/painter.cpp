@@ -1,6 +1,7 @@
 #include "toolkit/painter.h"
 
 #include <algorithm>
+#include <exception>
 #include <numbers>
 #include <string>
 
@@ -58,9 +59,11 @@ class Painter {
  public:
   explicit Painter(cairo_t* cr) : cr_(cr) {}
 
-  void Form(const TForm& form) {
+  // Draws the whole form; returns the first failure of a control's drawing, if any.
+  std::exception_ptr Form(const TForm& form) {
     FillBox(cr_, {0, 0, form.Width(), form.Height()}, form.Color());
     Children(form);
+    return failure_;
   }
 
  private:
@@ -71,7 +74,13 @@ class Painter {
       cairo_translate(cr_, child->Left(), child->Top());
       cairo_rectangle(cr_, 0, 0, child->Width(), child->Height());
       cairo_clip(cr_);
-      Control(*child);
+      // What a control's drawing raises (a picture that does not decode, a draw-cell handler's
+      // exception) ends that control's drawing only: the rest of the window is still drawn.
+      try {
+        Control(*child);
+      } catch (...) {
+        if (!failure_) failure_ = std::current_exception();
+      }
       if (auto* container = dynamic_cast<const TWinControl*>(child)) Children(*container);
       cairo_restore(cr_);
     }
@@ -115,7 +124,7 @@ class Painter {
   }
 
   void Image(const TImage& image, TRect box) {
-    const auto& bitmap = image.Picture().Bitmap();
+    const auto& bitmap = image.Picture().BitmapToDraw();
     if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return;
     if (!image.Stretch()) return PaintBitmap(cr_, *bitmap, 0, 0);
     cairo_save(cr_);
@@ -312,11 +321,35 @@ class Painter {
   }
 
   cairo_t* cr_;
+  std::exception_ptr failure_;
 };
+
+// Clears the pixels outside the window region. The region decides pixel by pixel, exactly as it
+// decides where the mouse reaches the form; only the pixels outside its box and in its corners
+// need asking.
+void ClearOutsideRegion(const TWindowRegion& region, TBitmapData& bitmap) {
+  const int w = bitmap.width;
+  const int corner_w = (region.EllipseWidth + 1) / 2 + 1, corner_h = (region.EllipseHeight + 1) / 2 + 1;
+  for (int y = 0; y < bitmap.height; ++y) {
+    uint32_t* row = bitmap.pixels.data() + static_cast<size_t>(y) * w;
+    const bool whole_row = y < region.Top + corner_h || y >= region.Bottom - corner_h;
+    // Between the corners of a middle row only the pixels beside the box are outside.
+    const int left_end = whole_row ? w : std::clamp(region.Left + corner_w, 0, w);
+    const int right_start = whole_row ? w : std::clamp(region.Right - corner_w, left_end, w);
+    for (int x = 0; x < left_end; ++x) {
+      if (!region.Contains(x, y)) row[x] = 0;
+    }
+    for (int x = right_start; x < w; ++x) {
+      if (!region.Contains(x, y)) row[x] = 0;
+    }
+  }
+}
 
 }  // namespace
 
-void PaintForm(const TForm& form, cairo_t* cr) { Painter(cr).Form(form); }
+void PaintForm(const TForm& form, cairo_t* cr) {
+  if (const std::exception_ptr failure = Painter(cr).Form(form)) std::rethrow_exception(failure);
+}
 
 std::shared_ptr<TBitmapData> RenderForm(const TForm& form) {
   auto bitmap = std::make_shared<TBitmapData>();
@@ -334,27 +367,10 @@ void RenderForm(const TForm& form, TBitmapData& into) {
       cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(bitmap->pixels.data()), CAIRO_FORMAT_ARGB32,
                                           bitmap->width, bitmap->height, bitmap->width * 4);
   cairo_t* cr = cairo_create(surface);
-  PaintForm(form, cr);
+  const std::exception_ptr failure = Painter(cr).Form(form);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   cairo_surface_destroy(surface);
-  // The region decides pixel by pixel, exactly as it decides where the mouse reaches the form;
-  // only the pixels outside its box and in its corners need asking.
-  if (!form.WindowRegion()) return;
-  const TWindowRegion region = *form.WindowRegion();
-  const int w = bitmap->width;
-  const int corner_w = (region.EllipseWidth + 1) / 2 + 1, corner_h = (region.EllipseHeight + 1) / 2 + 1;
-  for (int y = 0; y < bitmap->height; ++y) {
-    uint32_t* row = bitmap->pixels.data() + static_cast<size_t>(y) * w;
-    const bool whole_row = y < region.Top + corner_h || y >= region.Bottom - corner_h;
-    // Between the corners of a middle row only the pixels beside the box are outside.
-    const int left_end = whole_row ? w : std::clamp(region.Left + corner_w, 0, w);
-    const int right_start = whole_row ? w : std::clamp(region.Right - corner_w, left_end, w);
-    for (int x = 0; x < left_end; ++x) {
-      if (!region.Contains(x, y)) row[x] = 0;
-    }
-    for (int x = right_start; x < w; ++x) {
-      if (!region.Contains(x, y)) row[x] = 0;
-    }
-  }
+  if (form.WindowRegion()) ClearOutsideRegion(*form.WindowRegion(), *bitmap);
+  if (failure) std::rethrow_exception(failure);
 }

@@ -150,13 +150,33 @@ std::shared_ptr<const TPictureFile> TPictureFile::FromPixels(std::shared_ptr<con
   return picture;
 }
 
+void TPictureFile::DecodeOnce() const {
+  if (bitmap_ || failure_) return;
+  try {
+    bitmap_ = DecodePicture(bytes_, name_);
+  } catch (const EPictureError& e) {
+    failure_ = e.what();
+  }
+}
+
 const std::shared_ptr<const TBitmapData>& TPictureFile::Bitmap() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!bitmap_) bitmap_ = DecodePicture(bytes_, name_);
+  DecodeOnce();
+  if (failure_) throw EPictureError(*failure_);
   return bitmap_;
 }
 
-const std::shared_ptr<const TBitmapData>& TPicture::Bitmap() const {
+const std::shared_ptr<const TBitmapData>& TPictureFile::BitmapToDraw() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  DecodeOnce();
+  if (failure_ && !failure_drawn_) {
+    failure_drawn_ = true;
+    throw EPictureError(*failure_);
+  }
+  return bitmap_;
+}
+
+const std::shared_ptr<const TBitmapData>& TPicture::BitmapToDraw() const {
   static const std::shared_ptr<const TBitmapData> kNone;
-  return file_ ? file_->Bitmap() : kNone;
+  return file_ ? file_->BitmapToDraw() : kNone;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,13 +45,20 @@ class TPictureFile {
   int Width() const { return width_; }
   int Height() const { return height_; }
   const std::string& Name() const { return name_; }
-  // The pixels, decoded on the first call from whichever thread; EPictureError when the file
-  // does not decode (asked again, it tries again). Once decoded they never change.
+  // The pixels, decoded on the first call from whichever thread; once decoded they never
+  // change. A file that does not decode raises EPictureError on this call and every later one;
+  // its failure is kept, so the file is not decoded again.
   const std::shared_ptr<const TBitmapData>& Bitmap() const;
+  // The pixels as painting asks for them: the same, except that a failure is raised to the
+  // first painting only and the picture then draws as nothing, so that a window drawn again
+  // and again (a blinking caret) reports its broken picture once.
+  const std::shared_ptr<const TBitmapData>& BitmapToDraw() const;
 
  private:
   TPictureFile(std::string owned, std::string_view bytes, std::string name);
   explicit TPictureFile(std::string name) : name_(std::move(name)) {}
+  // Under mutex_: decodes the file unless that was tried already.
+  void DecodeOnce() const;
 
   std::string owned_;
   std::string_view bytes_;
@@ -59,6 +67,8 @@ class TPictureFile {
   int height_ = 0;
   mutable std::mutex mutex_;
   mutable std::shared_ptr<const TBitmapData> bitmap_;
+  mutable std::optional<std::string> failure_;  // why the file did not decode
+  mutable bool failure_drawn_ = false;
 };
 
 // A picture as a control holds it: possibly empty.
@@ -67,8 +77,8 @@ class TPicture {
   bool Empty() const { return !file_; }
   int Width() const { return file_ ? file_->Width() : 0; }
   int Height() const { return file_ ? file_->Height() : 0; }
-  // Decodes the file on first use; null for an empty picture.
-  const std::shared_ptr<const TBitmapData>& Bitmap() const;
+  // The file's pixels for painting (TPictureFile::BitmapToDraw); null for an empty picture.
+  const std::shared_ptr<const TBitmapData>& BitmapToDraw() const;
   void SetFile(std::shared_ptr<const TPictureFile> file) { file_ = std::move(file); }
   // The file's name; empty for an empty picture.
   std::string Name() const { return file_ ? file_->Name() : std::string(); }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -104,17 +105,20 @@ class TScreenPresenter::Window : public TFormWindow {
     if (!sdl_) throw EDisplayError(SdlError("cannot open a window for " + form.Name()));
     id_ = SDL_GetWindowID(sdl_);
     form.SetWindow(this);
-    // Drawing into a window that is not mapped yet is lost: the first picture is drawn once the
-    // window is on the screen.
+  }
+  ~Window() override {
+    if (owner_.Alive(&form_) && form_.Window() == this) form_.SetWindow(nullptr);
+    SDL_DestroyWindow(sdl_);
+  }
+
+  // Places, shapes and maps the window, then draws it: drawing into a window that is not mapped
+  // yet is lost. Called once the presenter holds the window, since the drawing may raise.
+  void Show() {
     Apply(true, false);
     // Should the window manager hold the window back, the program goes on; what is drawn
     // meanwhile is lost, and goes up again when the mapped window is exposed.
     ShowWindowWithin(sdl_, kMapWaitMs);
     Apply();
-  }
-  ~Window() override {
-    if (owner_.Alive(&form_) && form_.Window() == this) form_.SetWindow(nullptr);
-    SDL_DestroyWindow(sdl_);
   }
 
   uint32_t Id() const { return id_; }
@@ -201,11 +205,18 @@ class TScreenPresenter::Window : public TFormWindow {
     SetWindowShape(sdl_, bands);
   }
 
+  // A picture that failed is reported once and left out: the window shows the rest either way.
   void Paint() {
     repaint_ = false;
     form_.ClearDirty();
-    RenderForm(form_, pixels_);
+    std::exception_ptr failure;
+    try {
+      RenderForm(form_, pixels_);
+    } catch (...) {
+      failure = std::current_exception();
+    }
     Present();
+    if (failure) std::rethrow_exception(failure);
   }
 
   void Present() {
@@ -322,6 +333,16 @@ void TScreenPresenter::Update() {
     if (move_ && move_->window == windows_[form].get()) move_.reset();
     windows_.erase(form);
   }
+  // A window whose drawing failed stays, shown with what could be drawn; the first failure is
+  // raised once every window, the focus and the cursor are up to date.
+  std::exception_ptr failure;
+  auto guarded = [&failure](const auto& step) {
+    try {
+      step();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  };
   bool shown = false;
   for (TForm* form : Screen->Forms()) {
     if (!form->Visible()) continue;
@@ -338,15 +359,19 @@ void TScreenPresenter::Update() {
       if (form->Modal() && app_.MainForm() && windows_.count(app_.MainForm())) {
         SDL_SetWindowModalFor(it->second->Sdl(), windows_[app_.MainForm()]->Sdl());
       }
+      Window& window = *it->second;
+      guarded([&window] { window.Show(); });
       it->second->BringToFront();
       shown = true;
     } else {
       if (SDL_GetWindowFlags(it->second->Sdl()) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(it->second->Sdl());
-      it->second->Apply();
+      Window& window = *it->second;
+      guarded([&window] { window.Apply(); });
     }
   }
   if (shown || !leaving.empty()) FocusActiveWindow();
   ApplyCursor();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TScreenPresenter::FocusActiveWindow() {

@@ -14,36 +14,74 @@
 #include "wizard/layout_loading.h"
 #include "wizard/program.h"
 
+namespace {
+
+// Before the screen exists a failure is told on the standard error: there is no window to show
+// it in.
+void TellStartFailure(const char* what) { std::fprintf(stderr, "orvo-nas-setup-wizard: %s\n", what); }
+
+// Inside a catch block: tells what is being handled and ends the start with 1. Threads may
+// already run (the start-up helper loading fonts, a simulated world's LAN): nothing may be torn
+// down under them.
+[[noreturn]] void EndFailedStart() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    TellStartFailure(e.what());
+  } catch (...) {
+    TellStartFailure("the start failed");
+  }
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
+// The fonts and the PC's time zones take a while to load: a helper thread loads them while the
+// display opens and the windows are built, which then find them ready. When no thread can be
+// made the program starts without it and loads them where they are first needed.
+void StartPreparation() {
+  // The host's service works its zones out once for every thread; a world's own has them at hand.
+  const bool host_zones = &platform::CurrentTimeZoneService() == &platform::HostTimeZoneService();
+  try {
+    platform::Thread preparation("start-up", [host_zones] {
+      try {
+        PrepareTextContext(WizardTextSamples());
+        if (host_zones) platform::HostTimeZoneService().Zones();
+      } catch (...) {
+        // The main thread meets the same failure where it can show it.
+      }
+    });
+    preparation.Detach();
+  } catch (const std::exception&) {
+    // The start goes on without its helper.
+  }
+}
+
+}  // namespace
+
 int main() {
   platform::MarkMainThread();
   try {
     sim::InstallWorldFromEnvironment();
   } catch (const platform::Exception& e) {
-    std::fprintf(stderr, "orvo-nas-setup-wizard: %s\n", e.what());
+    TellStartFailure(e.what());
     return 2;
+  } catch (...) {
+    EndFailedStart();
   }
-  RegisterWizardForms();
-  // The fonts and the PC's time zones take a while to load: a helper thread loads them while the
-  // display opens and the windows are built, which then find them ready.
-  platform::Thread preparation("start-up", [] {
-    try {
-      PrepareTextContext(WizardTextSamples());
-      platform::HostTimeZoneService().Zones();
-    } catch (...) {
-      // The main thread meets the same failure where it can show it.
-    }
-  });
-  preparation.Detach();
-  TApplication app;
+  try {
+    RegisterWizardForms();
+  } catch (...) {
+    EndFailedStart();
+  }
+  StartPreparation();
+  std::unique_ptr<TApplication> app;
   std::unique_ptr<TScreenPresenter> presenter;
   try {
-    presenter = std::make_unique<TScreenPresenter>(app);
-  } catch (const std::exception& e) {
-    // No display, or anything else the screen's start meets: there is no window to show it in.
-    std::fprintf(stderr, "orvo-nas-setup-wizard: %s\n", e.what());
-    // The start-up helper may still be loading fonts: nothing may be torn down under it.
-    std::fflush(nullptr);
-    std::_Exit(1);
+    app = std::make_unique<TApplication>();
+    presenter = std::make_unique<TScreenPresenter>(*app);
+  } catch (...) {
+    // No display, or anything else the screen's start meets.
+    EndFailedStart();
   }
   const int code = WinMain();
   // Worker threads are not waited for: the process ends with them, as the windows close.

@@ -1,14 +1,11 @@
-// The interface toward a peer, as the kernel's routing picks it: a UDP socket connected to the
-// peer (which sends nothing) learns the local address, getifaddrs the interface and its mask,
-// /proc/net/route the interface's default gateway.
+// The network of one of the host's addresses: getifaddrs gives the interface that holds it and
+// the mask, /proc/net/route the interface's default gateway.
 #include "platform/host_network.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/route.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -16,22 +13,6 @@
 
 namespace platform {
 namespace {
-
-std::optional<uint32_t> LocalAddressToward(uint32_t peer) {
-  const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (s < 0) return std::nullopt;
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(9);
-  to.sin_addr.s_addr = htonl(peer);
-  sockaddr_in local{};
-  socklen_t length = sizeof local;
-  const bool ok = ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-                  ::getsockname(s, reinterpret_cast<sockaddr*>(&local), &length) == 0;
-  ::close(s);
-  if (!ok) return std::nullopt;
-  return ntohl(local.sin_addr.s_addr);
-}
 
 // The gateway of the interface's default route; without one, of any route through a gateway.
 uint32_t GatewayOf(const std::string& interface) {
@@ -55,17 +36,15 @@ uint32_t GatewayOf(const std::string& interface) {
 
 }  // namespace
 
-std::optional<HostNetwork> HostNetworkToward(uint32_t peer) {
-  const std::optional<uint32_t> local = LocalAddressToward(peer);
-  if (!local) return std::nullopt;
+std::optional<HostNetwork> HostNetworkOf(uint32_t address) {
   ifaddrs* all = nullptr;
   if (::getifaddrs(&all) != 0) return std::nullopt;
   std::optional<HostNetwork> found;
   for (const ifaddrs* i = all; i != nullptr && !found; i = i->ifa_next) {
     if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET || i->ifa_netmask == nullptr) continue;
-    if (ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr) != *local) continue;
+    if (ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr) != address) continue;
     HostNetwork n;
-    n.address = *local;
+    n.address = address;
     n.mask = ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_netmask)->sin_addr.s_addr);
     n.gateway = GatewayOf(i->ifa_name);
     found = n;

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/clock.h"
 #include "platform/sockets.h"
 
 namespace platform {
@@ -118,12 +119,20 @@ using EntryPtr = std::shared_ptr<Entry>;
 
 enum class WaitResult { kReady, kTimeout, kClosed, kError };
 
-// Waits for `events` on the socket, or for its close. timeout_ms < 0 waits without end.
+// Waits for `events` on the socket, or for its close. timeout_ms < 0 waits without end. The
+// time-out is a deadline: a signal that ends a poll early leaves only what is left of it.
 WaitResult WaitFor(const Entry& e, short events, int timeout_ms) {
+  Clock& clock = RealClock();
+  const uint64_t deadline = clock.NowMs() + static_cast<uint64_t>(std::max(timeout_ms, 0));
   for (;;) {
     if (e.closed.load()) return WaitResult::kClosed;
+    int left = -1;
+    if (timeout_ms >= 0) {
+      const uint64_t now = clock.NowMs();
+      left = now < deadline ? static_cast<int>(deadline - now) : 0;
+    }
     pollfd fds[2] = {{e.fd, events, 0}, {e.wake_fd, POLLIN, 0}};
-    const int n = ::poll(fds, 2, timeout_ms);
+    const int n = ::poll(fds, 2, left);
     if (n < 0) {
       if (errno == EINTR) continue;
       return WaitResult::kError;
@@ -302,6 +311,18 @@ class HostSocketsImpl final : public Sockets {
         break;
     }
     return FailErrno();
+  }
+
+  int LocalAddress(SOCKET s, SOCKADDR_IN* local) override {
+    EntryPtr e = Find(s);
+    if (!e) return Fail(WSAENOTSOCK);
+    sockaddr_in n{};
+    socklen_t length = sizeof n;
+    if (::getsockname(e->fd, reinterpret_cast<sockaddr*>(&n), &length) != 0) return FailErrno();
+    // Linux names a socket that was never bound 0.0.0.0:0, where the platform refuses.
+    if (n.sin_port == 0) return Fail(WSAEINVAL);
+    *local = FromNative(n);
+    return 0;
   }
 
   int Close(SOCKET s) override {

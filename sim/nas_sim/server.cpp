@@ -154,11 +154,14 @@ void Server::ServeUdp(platform::SOCKET s, std::vector<Node*> nodes) {
   }
 }
 
-std::optional<sim::ArrivalNetwork> Server::ArrivalOf(const Node& node, const platform::SOCKADDR_IN& peer) {
-  // A box on every address of the host is reached on the address of the interface toward the
-  // peer; a box on an address of its own has its own settings.
+std::optional<sim::ArrivalNetwork> Server::ArrivalOf(const Node& node, platform::SOCKET connection) {
+  // A box on every address of the host is reached on the address the peer connected to, with
+  // that address's network; a box on an address of its own has its own settings.
   if (node.setup.config.address != 0) return std::nullopt;
-  const std::optional<platform::HostNetwork> n = platform::HostNetworkToward(platform::Ntohl(peer.sin_addr.s_addr));
+  platform::SOCKADDR_IN local;
+  int length = sizeof local;
+  if (platform::getsockname(connection, &local, &length) != 0) return std::nullopt;
+  const std::optional<platform::HostNetwork> n = platform::HostNetworkOf(platform::Ntohl(local.sin_addr.s_addr));
   if (!n) return std::nullopt;
   return sim::ArrivalNetwork{n->address, n->mask, n->gateway};
 }
@@ -185,7 +188,7 @@ void Server::ServeTcp(Node& node) {
     std::optional<std::vector<uint8_t>> reply;
     sim::BoxFaults faults;
     if (request.size() == 512) {
-      const std::optional<sim::ArrivalNetwork> arrival = ArrivalOf(node, peer);
+      const std::optional<sim::ArrivalNetwork> arrival = ArrivalOf(node, c);
       std::lock_guard<std::mutex> lock(node.mutex);
       reply = node.box->HandleTcpRequest(request, platform::CurrentClock().NowMs() - start_ms_, Text(peer), arrival);
       faults = node.box->faults();

@@ -29,7 +29,7 @@ class Server {
   struct Node;
   void ServeUdp(platform::SOCKET s, std::vector<Node*> nodes);
   void ServeTcp(Node& node);
-  static std::optional<sim::ArrivalNetwork> ArrivalOf(const Node& node, const platform::SOCKADDR_IN& peer);
+  static std::optional<sim::ArrivalNetwork> ArrivalOf(const Node& node, platform::SOCKET connection);
   void Answer(Node& node, const std::vector<uint8_t>& request, const platform::SOCKADDR_IN& from);
   void Log(const std::string& box, const sim::BoxRequest& request);
 

@@ -168,6 +168,11 @@ int ScriptedTcpSockets::Recv(platform::SOCKET s, char* buffer, int length) {
   return taken;
 }
 
+int ScriptedTcpSockets::LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) {
+  if (!Scripted(s)) return underlying_.LocalAddress(s, local);
+  return Fail(platform::WSAEOPNOTSUPP);
+}
+
 int ScriptedTcpSockets::Close(platform::SOCKET s) {
   {
     std::lock_guard<std::mutex> lock(mutex_);

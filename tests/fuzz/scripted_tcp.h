@@ -56,6 +56,8 @@ class ScriptedTcpSockets final : public ForwardingSockets {
   int Recv(platform::SOCKET s, char* buffer, int length) override;
   int SelectReadable(platform::SOCKET s, std::optional<uint64_t> timeout_ms) override;
   int Close(platform::SOCKET s) override;
+  // A scripted connection has no addresses (WSAEOPNOTSUPP); the wizard never asks for them.
+  int LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) override;
 
  private:
   struct Connection {

@@ -1,8 +1,11 @@
 // The host's sockets on the loopback interface, in real time.
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
 
 #include <atomic>
 #include <chrono>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/sockets.h"
@@ -89,6 +92,84 @@ TEST(HostSockets, SelectTimesOutAndConnectToAClosedPortIsRefused) {
   EXPECT_EQ(platform::connect(t, &to, sizeof to), platform::SOCKET_ERROR);
   EXPECT_EQ(platform::WSAGetLastError(), platform::WSAECONNREFUSED);
   platform::closesocket(t);
+}
+
+std::string Named(platform::SOCKET s) {
+  platform::SOCKADDR_IN a;
+  int length = sizeof a;
+  if (platform::getsockname(s, &a, &length) != 0) return "error " + std::to_string(platform::WSAGetLastError());
+  return std::string(platform::inet_ntoa(a.sin_addr)) + ":" + std::to_string(platform::Ntohs(a.sin_port));
+}
+
+// A socket's local address: none before a bind; the address and port it was bound to, a port the
+// system chose included; for a connection accepted on every address, the address the peer
+// connected to (127.0.0.2 is the loopback's as well as 127.0.0.1).
+TEST(HostSockets, ASocketNamesTheAddressItWasBoundToOrConnectedOn) {
+  const platform::SOCKET fresh = platform::socket(platform::kAfInet, platform::kSockDgram, 0);
+  EXPECT_EQ(Named(fresh), "error " + std::to_string(platform::WSAEINVAL));
+  platform::closesocket(fresh);
+  uint16_t port = 0;
+  const platform::SOCKET udp = BoundUdp(port);
+  EXPECT_EQ(Named(udp), "127.0.0.1:" + std::to_string(port));
+  platform::closesocket(udp);
+  EXPECT_EQ(Named(udp), "error " + std::to_string(platform::WSAENOTSOCK));
+
+  const platform::SOCKET listener = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+  platform::SOCKADDR_IN any = Loopback(0);
+  any.sin_addr.s_addr = platform::kInaddrAny;
+  ASSERT_EQ(platform::bind(listener, &any, sizeof any), 0);
+  ASSERT_EQ(platform::listen(listener, 1), 0);
+  const std::string listening = Named(listener);
+  ASSERT_EQ(listening.rfind("0.0.0.0:", 0), 0u) << listening;
+  const std::string listener_port = listening.substr(listening.find(':') + 1);
+  EXPECT_NE(listener_port, "0") << "the port the system chose";
+  platform::SOCKADDR_IN to = Loopback(static_cast<uint16_t>(std::stoi(listener_port)));
+  to.sin_addr.s_addr = platform::inet_addr("127.0.0.2");
+  const platform::SOCKET client = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+  ASSERT_EQ(platform::connect(client, &to, sizeof to), 0);
+  const platform::SOCKET accepted = platform::accept(listener, nullptr, nullptr);
+  ASSERT_NE(accepted, platform::INVALID_SOCKET);
+  EXPECT_EQ(Named(accepted), "127.0.0.2:" + listener_port);
+  EXPECT_EQ(Named(client).rfind("127.0.0.", 0), 0u) << Named(client);
+  platform::SOCKADDR_IN a;
+  int short_length = platform::kSockaddrInSize - 1;
+  EXPECT_EQ(platform::getsockname(accepted, &a, &short_length), platform::SOCKET_ERROR);
+  EXPECT_EQ(platform::WSAGetLastError(), platform::WSAEFAULT) << "a name buffer too short";
+  for (const platform::SOCKET s : {accepted, client, listener}) platform::closesocket(s);
+}
+
+// A signal ends a poll early; the wait goes on with what is left of its time-out, not with all of
+// it again, so that signals that keep coming cannot hold a timed wait (a connect's bound, a
+// reply's) open for as long as they come.
+TEST(HostSockets, SignalsDoNotStretchATimedWait) {
+  struct sigaction ignore {};
+  ignore.sa_handler = [](int) {};
+  sigemptyset(&ignore.sa_mask);
+  struct sigaction previous {};
+  ASSERT_EQ(sigaction(SIGUSR1, &ignore, &previous), 0);
+  uint16_t port = 0;
+  const platform::SOCKET s = BoundUdp(port);
+  ASSERT_NE(s, platform::INVALID_SOCKET);
+  const pthread_t waiter = pthread_self();
+  std::atomic<bool> waiting{true};
+  int signals = 0;
+  bool outlasted = false;
+  // Every 10 ms for up to 10 s: far longer than the wait's 300 ms.
+  platform::Thread signaller("signaller", [&] {
+    for (; signals < 1000 && waiting; ++signals) {
+      pthread_kill(waiter, SIGUSR1);
+      platform::Sleep(10);
+    }
+    outlasted = waiting;
+  });
+  platform::TIMEVAL tv{0, 300000};
+  EXPECT_EQ(platform::select(s, &tv), 0);
+  waiting = false;
+  signaller.Join();
+  sigaction(SIGUSR1, &previous, nullptr);
+  platform::closesocket(s);
+  EXPECT_FALSE(outlasted) << "the wait lasted as long as the signals came";
+  EXPECT_GT(signals, 1) << "the wait met signals";
 }
 
 // A listener whose accept queue is full leaves further connection requests unanswered, as a box

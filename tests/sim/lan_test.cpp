@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <set>
+#include <string>
 
 #include "link/codec.h"
 #include "link/disk_command.h"
@@ -279,6 +281,76 @@ TEST_F(LanTest, ConnectionsRefusedAtOnceOrTimedOutWhenNoAnswerComesInTime) {
     EXPECT_EQ(Now() - start, k.took);
     EXPECT_EQ(world_.sockets().OpenSockets(), 0u);
   }
+}
+
+// A socket's local address (getsockname) is there once it is bound or connected: the address it
+// was bound to (0.0.0.0 for every address), or the PC's address on the interface its connection
+// went out by; the port is the bound or the connection's. "*" stands for a port the LAN chose.
+TEST_F(LanTest, ASocketNamesTheAddressItWasBoundToOrConnectedFrom) {
+  world_.AddBox("lab box", "lab", BoxAt("10.0.0.20"));
+  auto Error = [](int error) { return "error " + std::to_string(error); };
+  auto udp = [] { return platform::socket(platform::kAfInet, platform::kSockDgram, 0); };
+  auto bound = [&](const char* ip, uint16_t port) {
+    const platform::SOCKET s = udp();
+    const platform::SOCKADDR_IN a = pc::Address(ip, port);
+    EXPECT_EQ(platform::bind(s, &a, sizeof a), 0) << ip;
+    return s;
+  };
+  // A TCP socket after its connect to the lab's box (which listens on 9998 only).
+  auto connected = [](uint16_t port) {
+    const platform::SOCKET s = platform::socket(platform::kAfInet, platform::kSockStream, platform::kIpprotoTcp);
+    const platform::SOCKADDR_IN to = pc::Address("10.0.0.20", port);
+    platform::connect(s, &to, sizeof to);
+    return s;
+  };
+  const struct {
+    const char* what;
+    std::function<platform::SOCKET()> make;
+    std::string named;
+  } cases[] = {
+      {"never bound", udp, Error(platform::WSAEINVAL)},
+      {"bound to every address", [&] { return bound("0.0.0.0", 5000); }, "0.0.0.0:5000"},
+      {"bound to the lab's address", [&] { return bound("10.0.0.100", 5001); }, "10.0.0.100:5001"},
+      {"a datagram sent without a bind",
+       [&] {
+         const platform::SOCKET s = udp();
+         const platform::SOCKADDR_IN to = pc::Address("10.0.0.20", 7);
+         EXPECT_EQ(platform::sendto(s, "x", 1, 0, &to, sizeof to), 1);
+         return s;
+       },
+       "0.0.0.0:*"},
+      {"connected to a box in the lab", [&] { return connected(9998); }, "10.0.0.100:*"},
+      {"refused", [&] { return connected(80); }, Error(platform::WSAEINVAL)},
+      {"closed",
+       [&] {
+         const platform::SOCKET s = bound("0.0.0.0", 5002);
+         platform::closesocket(s);
+         return s;
+       },
+       Error(platform::WSAENOTSOCK)},
+  };
+  for (const auto& c : cases) {
+    const platform::SOCKET s = c.make();
+    platform::SOCKADDR_IN a;
+    int length = sizeof a;
+    std::string named;
+    if (platform::getsockname(s, &a, &length) != 0) {
+      named = Error(platform::WSAGetLastError());
+    } else {
+      EXPECT_EQ(length, platform::kSockaddrInSize) << c.what;
+      const uint16_t port = platform::Ntohs(a.sin_port);
+      named = std::string(platform::inet_ntoa(a.sin_addr)) + ":" +
+              (c.named.ends_with(":*") && port != 0 ? "*" : std::to_string(port));
+    }
+    EXPECT_EQ(named, c.named) << c.what;
+    platform::closesocket(s);
+  }
+  const platform::SOCKET s = bound("0.0.0.0", 5003);
+  platform::SOCKADDR_IN a;
+  int short_length = platform::kSockaddrInSize - 1;
+  EXPECT_EQ(platform::getsockname(s, &a, &short_length), platform::SOCKET_ERROR);
+  EXPECT_EQ(platform::WSAGetLastError(), platform::WSAEFAULT) << "a name buffer too short";
+  platform::closesocket(s);
 }
 
 class AdapterTest : public ::testing::Test {

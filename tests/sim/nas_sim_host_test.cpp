@@ -103,37 +103,45 @@ TEST_F(NasSimHostTest, AnswersARealBroadcastAndProbeAndLogsThem) {
 }
 
 // On every address of its host, the box reports the address, mask and gateway of the interface
-// the request came in on (DNS: the gateway), as a box that took them from DHCP there would.
+// the request came in on (DNS: the gateway), as a box that took them from DHCP there would: the
+// address the wizard connected to, also when the interface has a second one.
 TEST_F(NasSimHostTest, WithoutAnAddressTheSettingsCarryTheNetworkTheRequestCameInOn) {
   ASSERT_TRUE(net_->SetBoxGateway(0, netns::TestNetwork::PcAddress()));
+  ASSERT_TRUE(net_->AddBoxAddress(0, "10.77.0.12"));
   auto box = StartNasSim({"--log", net_->TempFile("settings.jsonl")}, "settings");
   netns::EnterNamespace pc(net_->pc());
   ASSERT_TRUE(pc.ok());
   pc::Udp udp(9999);
   ASSERT_TRUE(Discover(udp)) << ReadFile(net_->TempFile("settings.err"));
-  NasSettingsRecord read{};
-  read.bytes[settings_field::kAction] = kSettingsActionRead;
-  NasPacket request;
-  const uint32_t id = BuildSettingsRequest(request, NasMac{}, NasPassword{}, read);
-  const pc::TcpResult r =
-      pc::TcpExchange(netns::TestNetwork::BoxAddress(0), 9998, pc::Bytes(request.begin(), request.end()), 5);
-  ASSERT_EQ(r.reply.size(), 512u);
-  NasPacket packet{};
-  std::copy(r.reply.begin(), r.reply.end(), packet.begin());
-  NasSettingsRecord settings;
-  ASSERT_EQ(ParseSettingsReply(packet, id, NasMac{}, settings), RESPONSE_HDR_OK);
-  auto field = [&](size_t offset) {
-    std::string dotted;
-    for (size_t i = 0; i < 4; ++i) {
-      if (i) dotted += '.';
-      dotted += std::to_string(settings.bytes[offset + i]);
-    }
-    return dotted;
-  };
-  EXPECT_EQ(field(settings_field::kIpAddress), netns::TestNetwork::BoxAddress(0));
-  EXPECT_EQ(field(settings_field::kSubnetMask), "255.255.255.0");
-  EXPECT_EQ(field(settings_field::kGateway), netns::TestNetwork::PcAddress());
-  EXPECT_EQ(field(settings_field::kDns1), netns::TestNetwork::PcAddress());
+  const struct {
+    const char* what;
+    std::string address;
+  } cases[] = {{"the interface's first address", netns::TestNetwork::BoxAddress(0)},
+               {"its second address", "10.77.0.12"}};
+  for (const auto& c : cases) {
+    NasSettingsRecord read{};
+    read.bytes[settings_field::kAction] = kSettingsActionRead;
+    NasPacket request;
+    const uint32_t id = BuildSettingsRequest(request, NasMac{}, NasPassword{}, read);
+    const pc::TcpResult r = pc::TcpExchange(c.address, 9998, pc::Bytes(request.begin(), request.end()), 5);
+    ASSERT_EQ(r.reply.size(), 512u) << c.what;
+    NasPacket packet{};
+    std::copy(r.reply.begin(), r.reply.end(), packet.begin());
+    NasSettingsRecord settings;
+    ASSERT_EQ(ParseSettingsReply(packet, id, NasMac{}, settings), RESPONSE_HDR_OK) << c.what;
+    auto field = [&](size_t offset) {
+      std::string dotted;
+      for (size_t i = 0; i < 4; ++i) {
+        if (i) dotted += '.';
+        dotted += std::to_string(settings.bytes[offset + i]);
+      }
+      return dotted;
+    };
+    EXPECT_EQ(field(settings_field::kIpAddress), c.address) << c.what;
+    EXPECT_EQ(field(settings_field::kSubnetMask), "255.255.255.0") << c.what;
+    EXPECT_EQ(field(settings_field::kGateway), netns::TestNetwork::PcAddress()) << c.what;
+    EXPECT_EQ(field(settings_field::kDns1), netns::TestNetwork::PcAddress()) << c.what;
+  }
 }
 
 TEST_F(NasSimHostTest, ATakenPortIsAClearError) {

@@ -33,6 +33,9 @@ class ForwardingSockets : public platform::Sockets {
     return target_->SelectReadable(s, timeout_ms);
   }
   int Close(platform::SOCKET s) override { return target_->Close(s); }
+  int LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) override {
+    return target_->LocalAddress(s, local);
+  }
 
  private:
   platform::Sockets* target_ = nullptr;

@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 
+#include "encoded_pictures.h"
 #include "pixels.h"
+#include "platform/clock.h"
 #include "toolkit/grid.h"
+#include "toolkit/image_list.h"
 #include "toolkit/screenshot.h"
 #include "toolkit/std_controls.h"
 #include "toolkit/text_block.h"
 #include "toolkit/text_metrics.h"
+#include "toolkit/timer.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -142,6 +147,107 @@ TEST_F(PainterTest, FormShowsPictureLabelsAndOwnerDrawnGridInPlace) {
   std::fclose(f);
   std::remove(path.c_str());
   EXPECT_EQ(DecodePicture(bytes, path)->pixels, shot->pixels);
+}
+
+// A form whose pictures come from files that do not decode ("broken.png", 20 x 20), with a red
+// panel drawn after the picture's control.
+class BrokenPictureTest : public PainterTest {
+ public:
+  void DrawPicture(TObject* sender, int, int row, TRect rect, TGridDrawState) {
+    static_cast<TImageList*>(form_->FindComponent("images"))
+        ->Draw(static_cast<TStringGrid*>(sender)->Canvas(), rect.Left, rect.Top, row);
+  }
+
+  BrokenPictureTest() { handlers_.Add("DrawPicture", this, &BrokenPictureTest::DrawPicture); }
+
+  void Load(const std::string& picture_control) {
+    const std::string text =
+        R"({"class": "TestForm", "name": "form_Test", "Width": 100, "Height": 60, "Color": 1775627, "children": [
+            {"class": "TImageList", "name": "images", "Width": 20, "Height": 20, "Images": ["broken.png"]},)" +
+        picture_control + R"(,
+            {"class": "TPanel", "name": "after", "Left": 40, "Top": 10, "Width": 20, "Height": 20,
+             "ParentBackground": false, "Color": "clRed"}]})";
+    LoadLayout(*form_, text, "test.json", handlers_,
+               [](const std::string& file) { return TPictureFile::Owning(PngWhosePixelsDoNotDecode(20, 20), file); });
+  }
+};
+
+// A picture that does not decode leaves its control unfinished, not the window: the rest is
+// drawn and the failure raised at the end, the first time only; from then on the picture draws
+// as nothing, so a window drawn again and again reports it once.
+TEST_F(BrokenPictureTest, APictureThatDoesNotDecodeIsReportedByTheFirstDrawingOnly) {
+  const struct {
+    const char* what;
+    const char* control;
+  } cases[] = {
+      {"a picture", R"({"class": "TImage", "name": "picture", "Left": 10, "Top": 10, "Width": 20, "Height": 20,
+                        "Picture": "broken.png"})"},
+      {"an image list's picture drawn by a grid's handler",
+       R"({"class": "TStringGrid", "name": "grid", "Left": 10, "Top": 10, "Width": 20, "Height": 20, "ColCount": 1,
+           "RowCount": 1, "DefaultColWidth": 20, "DefaultRowHeight": 20, "GridLineWidth": 0, "Color": 1775627,
+           "OnDrawCell": "DrawPicture"})"},
+  };
+  for (const auto& c : cases) {
+    Load(c.control);
+    TBitmapData first;
+    try {
+      RenderForm(*form_, first);
+      ADD_FAILURE() << c.what << ": nothing raised";
+    } catch (const EPictureError& e) {
+      EXPECT_NE(std::string(e.what()).find("broken.png"), std::string::npos) << c.what << ": " << e.what();
+    }
+    EXPECT_EQ(RgbAt(first, 50, 20), (TRgb{0xFF, 0, 0})) << c.what << ": the controls after it are drawn";
+    EXPECT_EQ(RgbAt(first, 20, 20), kSkinRgb) << c.what;
+    if (auto* grid = dynamic_cast<TStringGrid*>(form_->FindComponent("grid"))) {
+      EXPECT_EQ(grid->Canvas(), nullptr) << "the canvas of a drawing that ended is not kept";
+    }
+    TBitmapData again;
+    EXPECT_NO_THROW(RenderForm(*form_, again)) << c.what;
+    EXPECT_EQ(again.pixels, first.pixels) << c.what;
+    while (!form_->Controls().empty()) delete form_->Controls().back();
+    delete form_->FindComponent("images");
+  }
+}
+
+// The screen draws the windows that changed before the loop waits; what that drawing raises is
+// shown by the application's error display, and the loop goes on. Drawn again at every blink of
+// a caret, the broken picture is shown once.
+TEST_F(BrokenPictureTest, TheLoopShowsABrokenPictureOnceAndGoesOn) {
+  class DrawingScreen : public TEventSource {
+   public:
+    int drawings = 0;
+    bool DispatchPending() override { return false; }
+    void WaitIdle(std::optional<uint64_t> deadline_ms) override {
+      const uint64_t now = platform::CurrentClock().NowMs();
+      if (deadline_ms && *deadline_ms > now) platform::Sleep(static_cast<uint32_t>(*deadline_ms - now));
+      for (TForm* form : Screen->Forms()) {
+        if (!form->Visible() || !form->Dirty()) continue;
+        form->ClearDirty();
+        ++drawings;
+        RenderForm(*form, pixels_);
+      }
+    }
+    void Wake() override {}
+
+   private:
+    TBitmapData pixels_;
+  } screen;
+  Load(R"({"class": "TImage", "name": "picture", "Left": 10, "Top": 10, "Width": 20, "Height": 20,
+           "Picture": "broken.png"})");
+  form_->Show();
+  TTimer caret(&app_);
+  caret.SetInterval(500);
+  int blinks = 0;
+  caret.OnTimer = [&](TObject*) {
+    ++blinks;
+    Get<TPanel>("after")->SetVisible(blinks % 2 == 0);
+  };
+  app_.SetEventSource(&screen);
+  while (blinks < 4) app_.HandleMessage();
+  app_.SetEventSource(nullptr);
+  EXPECT_GE(screen.drawings, 4);
+  ASSERT_EQ(app_.ShownExceptions().size(), 1u);
+  EXPECT_NE(app_.ShownExceptions()[0].find("broken.png"), std::string::npos) << app_.ShownExceptions()[0];
 }
 
 TEST_F(PainterTest, ScreenshotToAnUnwritablePlaceIsAnError) {

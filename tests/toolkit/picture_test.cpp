@@ -2,27 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "encoded_pictures.h"
 
-std::string EncodePng(int w, int h, const std::vector<uint8_t>& rgba) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(w);
-  image.height = static_cast<png_uint_32>(h);
-  image.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr);
-  std::string out(size, '\0');
-  EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr));
-  out.resize(size);
-  return out;
-}
+namespace {
 
 std::string EncodeJpeg(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
   jpeg_compress_struct info;
@@ -126,6 +112,21 @@ TEST(PictureFile, TellsItsSizeAtOnceAndDecodesItsPixelsOnFirstUse) {
       }
     }
   }
+}
+
+// A file is decoded once, also when that fails: the failure is kept, and bytes mended since are
+// not read again. Bitmap() raises it every time; painting gets it the first time only and then
+// draws the picture as nothing.
+TEST(PictureFile, AFailedDecodingIsKeptAndReachesPaintingOnce) {
+  std::string bytes = PngWhosePixelsDoNotDecode(6, 4);
+  const auto file = TPictureFile::Embedded(bytes, "broken.png");
+  EXPECT_THROW(file->Bitmap(), EPictureError);
+  bytes[bytes.find("IDAT") + 4] ^= 0x5A;
+  ASSERT_NO_THROW(DecodePicture(bytes, "mended.png"));
+  EXPECT_THROW(file->Bitmap(), EPictureError) << "decoded again";
+  EXPECT_THROW(file->BitmapToDraw(), EPictureError) << "the first painting";
+  EXPECT_EQ(file->BitmapToDraw(), nullptr) << "a later painting";
+  EXPECT_THROW(file->Bitmap(), EPictureError);
 }
 
 TEST(PictureFile, AFileWithoutAReadableHeaderIsRefusedAtOnce) {

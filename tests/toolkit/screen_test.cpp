@@ -8,6 +8,7 @@
 
 #include "../support/child_process.h"
 #include "../support/gui_environment.h"
+#include "encoded_pictures.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
 #include "toolkit/clipboard.h"
@@ -206,6 +207,35 @@ TEST_F(ScreenTest, AWorkersMessagesWakeTheMainThreadWhileWindowsComeAndGo) {
   worker.Join();
   app_->ProcessMessages();
   EXPECT_EQ(delivered, posted.load());
+}
+
+// A form whose picture does not decode gets its window all the same, drawn without the picture;
+// the failure reaches the error display once, however often the window is drawn again, and the
+// window goes like any other, leaving none behind.
+TEST_F(ScreenTest, AWindowWhosePictureDoesNotDecodeIsShownAndReportsItOnce) {
+  auto* broken = new TImage(form_);
+  broken->SetParent(form_);
+  broken->SetBounds(20, 80, 20, 20);
+  TPicture picture;
+  picture.SetFile(TPictureFile::Owning(PngWhosePixelsDoNotDecode(20, 20), "broken.png"));
+  broken->SetPicture(picture);
+  form_->SetCaption("Broken picture");
+  app_->SetExceptionDisplay([](const std::string&) {});
+  form_->Show();
+  ASSERT_TRUE(RunUntil([&] { return Shown(); }));
+  auto* edit = dynamic_cast<TEdit*>(form_->FindComponent("edit"));
+  for (int drawing = 0; drawing < 5; ++drawing) {
+    edit->SetText(std::to_string(drawing));
+    ASSERT_TRUE(form_->Dirty());
+    app_->ProcessMessages();
+    EXPECT_FALSE(form_->Dirty()) << "drawn again";
+  }
+  ASSERT_EQ(app_->ShownExceptions().size(), 1u);
+  EXPECT_NE(app_->ShownExceptions()[0].find("broken.png"), std::string::npos) << app_->ShownExceptions()[0];
+  form_->Hide();
+  ASSERT_TRUE(RunUntil([&] { return Window() == 0; }));
+  const unsigned long left = probe_->FindByTitle("Broken picture");
+  EXPECT_TRUE(left == 0 || !probe_->Viewable(left)) << "a window was left on the screen";
 }
 
 TEST_F(ScreenTest, IdleProgramWithACaretTimerUsesAlmostNoProcessor) {
