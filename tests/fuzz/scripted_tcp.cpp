@@ -169,7 +169,7 @@ int ScriptedTcpSockets::Recv(platform::SOCKET s, char* buffer, int length) {
 }
 
 int ScriptedTcpSockets::LocalAddress(platform::SOCKET s, platform::SOCKADDR_IN* local) {
-  if (!Scripted(s)) return underlying_.LocalAddress(s, local);
+  if (!Scripted(s)) return ForwardingSockets::LocalAddress(s, local);
   return Fail(platform::WSAEOPNOTSUPP);
 }
 
