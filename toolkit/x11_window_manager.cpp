@@ -8,7 +8,9 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cstdint>
+
+#include "platform/clock.h"
 
 namespace {
 
@@ -50,15 +52,16 @@ bool ShowWindowWithin(SDL_Window* window, int timeout_ms) {
   if (x11.display) {
     XMapRaised(x11.display, x11.window);
     XFlush(x11.display);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    // The X server answers in real time, whichever clock the program runs on.
+    platform::Clock& clock = platform::RealClock();
+    const uint64_t deadline = clock.NowMs() + static_cast<uint64_t>(std::max(timeout_ms, 0));
     XEvent event;
     // The map's notice is taken from the queue, as SDL's own wait would take it.
     while (!XCheckIfEvent(x11.display, &event, IsMapNotifyOf, reinterpret_cast<XPointer>(&x11.window))) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-      if (left <= 0) return false;
+      const uint64_t now = clock.NowMs();
+      if (now >= deadline) return false;
       pollfd readable{ConnectionNumber(x11.display), POLLIN, 0};
-      poll(&readable, 1, static_cast<int>(left));
+      poll(&readable, 1, static_cast<int>(deadline - now));
     }
   }
   // The window is mapped: SDL no longer waits, and does the rest of its showing.
