@@ -275,26 +275,30 @@ bool thread_RAIDCreateApply::WaitForDeviceReboot() {
     OnMainDo([&] { f.StartDeviceDiscovery(); });
     platform::Sleep(1500);
     while (OnMain([&] { return f.timer_DeviceDiscovery->Enabled(); })) platform::Sleep(100);
-    const std::vector<std::string> macs = OnMain([&] {
-      std::vector<std::string> list;
-      for (int i = 0; i < f.ListView1->Count(); ++i) {
+    // The round's end selected its first row, which may be another box; the row of the box that was
+    // set up becomes the selected one, so that Finish and the web link reach it at the address it
+    // answered from now.
+    const int rows = OnMain([&] {
+      const int count = f.ListView1->Count();
+      for (int i = 0; i < count && !found; ++i) {
         const TStrings& sub = f.ListView1->Item(i)->SubItems();
-        list.push_back(sub.Count() > 1 ? sub[1] : std::string());
+        if (sub.Count() > 1 && sub[1] == mac) {
+          f.SelectNASRow(i);
+          found = true;
+        }
       }
-      return list;
+      return count;
     });
-    for (const std::string& row : macs) {
-      if (row == mac) {
-        found = true;
-        break;
-      }
-    }
     if (found) break;
-    if (macs.empty()) platform::Sleep(1000);
+    if (rows == 0) platform::Sleep(1000);
     StatusPercent(waiting, RebootPercent(t));
     t += 3;
   }
-  if (!found) return false;
+  if (!found) {
+    // Whatever the last round selected is not the box that was set up: nothing may lead there.
+    OnMainDo([&] { f.SelectNASRow(-1); });
+    return false;
+  }
   for (t = 170; t < 180; ++t) {
     StatusPercent(waiting, RebootPercent(t));
     platform::Sleep(1000);

@@ -305,16 +305,15 @@ void Tform_Main::sg_NASListMouseMove(TObject*, TShiftState, int X, int Y) {
 
 void Tform_Main::sg_NASListMouseLeave(TObject*) { EndHover(sg_NASList, NASHoverRow, NASHoverCol); }
 
+void Tform_Main::SelectNASRow(int row) {
+  NASSelectedRow = row;
+  ListView1->SetItemIndex(row);
+  sg_NASList->Invalidate();
+}
+
 void Tform_Main::sg_NASListClick(TObject*) {
-  if (NASHoverRow >= 0 && NASHoverCol >= 0 && NASHoverRow < ListView1->Count()) {
-    NASSelectedRow = NASHoverRow;
-    ListView1->SetItemIndex(NASHoverRow);
-    btn_Next->SetEnabled(true);
-    SetNextButtonLook(true);
-  } else {
-    NASSelectedRow = -1;
-    ListView1->SetItemIndex(-1);
-    btn_Next->SetEnabled(false);
-    SetNextButtonLook(false);
-  }
+  const bool on_row = NASHoverRow >= 0 && NASHoverCol >= 0 && NASHoverRow < ListView1->Count();
+  SelectNASRow(on_row ? NASHoverRow : -1);
+  btn_Next->SetEnabled(on_row);
+  SetNextButtonLook(on_row);
 }

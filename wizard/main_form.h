@@ -240,6 +240,8 @@ class Tform_Main : public TForm, public DeviceLinkHost {
   void CloseDropDownLists();
   void SyncTimeZoneDropDown();
   void RefreshNASListGrid();
+  // Makes `row` of the device list (-1: none) the chosen box, in the hidden list and the grid.
+  void SelectNASRow(int row);
   void lab_comboBoxTimeZoneClick(TObject* Sender);
   void lab_comboBoxTimeZoneMouseEnter(TObject* Sender);
   void lab_comboBoxTimeZoneMouseLeave(TObject* Sender);
