@@ -61,7 +61,11 @@ TEST(CommandLineTest, CmdCommandsAndTheirRedirections) {
       {"ping 10.0.0.1 > /tmp/pingGateway.txt", {"ping", "10.0.0.1"}, {{1, false, "/tmp/pingGateway.txt", -1}}, ""},
       {"ping 10.0.0.1>/tmp/a.txt", {"ping", "10.0.0.1"}, {{1, false, "/tmp/a.txt", -1}}, ""},
       {"ping x >> log 2>&1", {"ping", "x"}, {{1, true, "log", -1}, {2, false, "", 1}}, ""},
-      {"ping x 2> err < in", {"ping", "x"}, {{2, false, "err", -1}, {0, false, "in", -1}}, ""},
+      {"ping x 2> err < in", {"ping", "x"}, {{2, false, "err", -1}, {0, false, "in", -1, true}}, ""},
+      // "<" reads whatever handle it names.
+      {"ping x 1< in", {"ping", "x"}, {{1, false, "in", -1, true}}, ""},
+      // A host text with a ">" in it ends its word there.
+      {"ping 1.1.>a.txt > /tmp/p.txt", {"ping", "1.1."}, {{1, false, "a.txt", -1}, {1, false, "/tmp/p.txt", -1}}, ""},
       {"ping x > \"C:\\Temp Folder\\p.txt\"", {"ping", "x"}, {{1, false, "C:\\Temp Folder\\p.txt", -1}}, ""},
       {"ping x | find \"TTL\"", {"ping", "x"}, {}, "|"},
       {"ping x && del y", {"ping", "x"}, {}, "&&"},
@@ -73,6 +77,34 @@ TEST(CommandLineTest, CmdCommandsAndTheirRedirections) {
     EXPECT_EQ(command.redirections, c.redirections) << c.text;
     EXPECT_EQ(command.unsupported, c.unsupported) << c.text;
   }
+}
+
+TEST(CommandLineTest, OnlyFilesRightInsideTheTemporaryFolderMayBeWritten) {
+  const struct {
+    const char* target;
+    bool writable;
+  } cases[] = {
+      {"/run/user/1000/orvo/pingGateway.txt", true},
+      {"/run/user/1000/orvo//pingGateway.txt", true},
+      {"/run/user/1000/orvo/./pingGateway.txt", true},
+      {"/run/user/1000/orvo/sub/pingGateway.txt", false},
+      {"/run/user/1000/orvo/../pingGateway.txt", false},
+      {"/run/user/1000/orvo/sub/../../orvo-other/x", false},
+      {"/run/user/1000/orvo", false},
+      {"/run/user/1000/orvo/", false},
+      {"/run/user/1000/orvo/..", false},
+      {"/run/user/1000/orvo-other/pingGateway.txt", false},
+      {"pingGateway.txt", false},  // the working folder, whatever it is
+      {"orvo/pingGateway.txt", false},
+      {"/etc/passwd", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsWritableRedirectionTarget(c.target, "/run/user/1000/orvo/"), c.writable) << c.target;
+  }
+  EXPECT_TRUE(IsWritableRedirectionTarget("/tmp/t/p.txt", "/tmp/t"));
+  EXPECT_FALSE(IsWritableRedirectionTarget("/tmp/t/p.txt", ""));
+  EXPECT_FALSE(IsWritableRedirectionTarget("/tmp/t/p.txt", "t/"));
 }
 
 TEST(PingCommandTest, OptionsAndRefusals) {
@@ -207,6 +239,7 @@ class WinExecTest : public ::testing::Test {
   WinExecTest() {
     std::filesystem::create_directories(disc_.path() / "Software Add-ins");
     drives_.SetLocalDrive('E', DRIVE_CDROM, disc_.path().string());
+    drives_.SetTempFolder(temp_.path().string() + "/");
     InstallDrives(&drives_);
     InstallProcesses(&processes_);
     InstallShell(&shell_);
@@ -285,6 +318,46 @@ TEST_F(WinExecTest, ARedirectionWritesOnlyARegularFileAndNeverWaits) {
   char byte;
   EXPECT_EQ(::read(listening, &byte, 1), 0);  // nothing was written into the FIFO
   ::close(listening);
+}
+
+// A line may name any file, as a host text with a ">" did ("1.1.>a.txt" emptied a.txt in the
+// working folder): only files right inside the temporary folder are ever written, and a line that
+// names any other is refused before it opens the first, so it empties nothing.
+TEST_F(WinExecTest, NothingButFilesOfTheTemporaryFolderIsEverWritten) {
+  ScratchFolder work;
+  const std::string kept = "the user's own file";
+  const std::string in_work = work.Write("a.txt", kept);
+  std::filesystem::create_directories(temp_.path() / "sub");
+  const std::string in_sub = temp_.Write("sub/pingGateway.txt", kept);
+  const std::string log = temp_.File("pingGateway.txt");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(work.path());
+  const struct {
+    std::string line;
+    bool refused;
+    bool log_written;
+  } cases[] = {
+      {"cmd.exe /c ping 1.1.>a.txt > " + log, true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + log + " 2> a.txt", true, false},
+      {"cmd.exe /c ping 10.0.0.1 >> " + in_work, true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + in_sub, true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + temp_.File("sub/../../a.txt"), true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + temp_.File("sub/../pingGateway.txt"), false, true},
+      {"cmd.exe /c ping 10.0.0.1 1< " + in_work, false, false},  // read, not written
+  };
+  for (const auto& c : cases) {
+    processes_.started.clear();
+    std::filesystem::remove(log);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(WinExec(c.line.c_str(), SW_HIDE), 33u) << c.line;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.refused ? "Access is denied.\n" : "") << c.line;
+    EXPECT_EQ(processes_.started.size(), c.refused ? 0u : 1u) << c.line;
+    EXPECT_EQ(std::filesystem::exists(log), c.log_written) << c.line;
+  }
+  std::filesystem::current_path(before);
+  EXPECT_EQ(Read(in_work), kept);
+  EXPECT_EQ(Read(in_sub), kept);
+  EXPECT_FALSE(std::filesystem::exists(temp_.path().parent_path() / "a.txt"));
 }
 
 TEST_F(WinExecTest, WhatTheEmulationDoesNotRun) {
