@@ -272,7 +272,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text += Token(in, w);
     text += separators[in.ConsumeIntegralInRange<size_t>(0, std::size(separators) - 1)];
   }
-  // The line as the program's 8-bit text: what the code page holds of it.
+  // The line as the program's 8-bit text holds it (WinExec takes it in the code page).
   text = platform::FromAnsi(platform::ToAnsi(text));
   if (text.find('\0') != std::string::npos) return 0;
   const std::string line = prefix + text;
@@ -320,7 +320,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fflush(stderr);
   const int console = ::dup(2);
   ::dup2(w.null, 2);
-  platform::WinExec(line.c_str(), platform::SW_HIDE);
+  platform::WinExec(platform::ToAnsi(line).c_str(), platform::SW_HIDE);
   std::fflush(stderr);
   ::dup2(console, 2);
   ::close(console);
