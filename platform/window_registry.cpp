@@ -169,6 +169,47 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
+// Another process of this user that answers for its windows, and the name it answers under.
+struct Instance {
+  pid_t pid;
+  std::string name;
+};
+
+// The sockets of the opened folder of this display (or of every display) but this process's.
+std::vector<Instance> Instances(int folder, bool every_display) {
+  std::vector<Instance> found;
+  const int listing = ::dup(folder);
+  DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
+  if (!entries) {
+    if (listing >= 0) ::close(listing);
+    return found;
+  }
+  const std::string prefix = every_display ? kSocketPrefix : DesktopPrefix();
+  while (const dirent* entry = ::readdir(entries)) {
+    const std::string name = entry->d_name;
+    const size_t dot = name.rfind('.');
+    if (name.compare(0, prefix.size(), prefix) != 0 || dot == std::string::npos || dot + 1 < prefix.size()) continue;
+    if (!every_display && dot + 1 != prefix.size()) continue;
+    const auto pid = ParseWindowNumber(std::string_view(name).substr(dot + 1));
+    if (!pid || *pid == 0 || *pid > static_cast<uint32_t>(INT_MAX) || static_cast<pid_t>(*pid) == getpid()) continue;
+    found.push_back({static_cast<pid_t>(*pid), name});
+  }
+  ::closedir(entries);
+  return found;
+}
+
+// Whether the socket is what a process that ended without taking it along left: its process is
+// gone and nobody listens there. Such a socket is removed.
+bool RemovedAsLeftOver(int folder, const Instance& instance) {
+  if (::kill(instance.pid, 0) == 0) return false;
+  Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  sockaddr_un address;
+  socklen_t length = 0;
+  if (!fd || !FolderAddress(folder, instance.name, address, length)) return false;
+  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) == 0 || errno != ECONNREFUSED) return false;
+  return ::unlinkat(folder, instance.name.c_str(), 0) == 0;
+}
+
 class Registry {
  public:
   ~Registry() { StopServer(); }
@@ -246,6 +287,8 @@ class Registry {
     // Bound under a name of its own and put in place once it listens, so that a finder never
     // meets the name before it answers; a socket that an ended process of the same number left
     // is replaced.
+    // Killed programs (of any display) leave their sockets: the folder is kept to the live ones.
+    for (const Instance& instance : Instances(folder.get(), true)) RemovedAsLeftOver(folder.get(), instance);
     const std::string name = SocketName(getpid());
     const std::string making = name + ".new";
     sockaddr_un address;
@@ -327,34 +370,6 @@ Registry& TheRegistry() {
   return registry;
 }
 
-// Another process of this user that answers for its windows, and the name it answers under.
-struct Instance {
-  pid_t pid;
-  std::string name;
-};
-
-// The other processes of this user on this display that answer for their windows, in the
-// opened folder.
-std::vector<Instance> OtherInstances(int folder) {
-  std::vector<Instance> found;
-  const int listing = ::dup(folder);
-  DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
-  if (!entries) {
-    if (listing >= 0) ::close(listing);
-    return found;
-  }
-  const std::string prefix = DesktopPrefix();
-  while (const dirent* entry = ::readdir(entries)) {
-    const std::string name = entry->d_name;
-    if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    const auto pid = ParseWindowNumber(std::string_view(name).substr(prefix.size()));
-    if (!pid || *pid == 0 || *pid > static_cast<uint32_t>(INT_MAX) || static_cast<pid_t>(*pid) == getpid()) continue;
-    found.push_back({static_cast<pid_t>(*pid), name});
-  }
-  ::closedir(entries);
-  return found;
-}
-
 // One request to another instance; its answer, or nothing when it does not answer in time.
 std::optional<std::string> Ask(int folder, const Instance& instance, const std::string& request) {
   Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
@@ -363,8 +378,7 @@ std::optional<std::string> Ask(int folder, const Instance& instance, const std::
   if (!fd || !FolderAddress(folder, instance.name, address, length)) return std::nullopt;
   if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) {
     const int refusal = errno;
-    // What a process that ended without taking its socket along left: nobody listens there.
-    if (refusal == ECONNREFUSED && ::kill(instance.pid, 0) != 0) ::unlinkat(folder, instance.name.c_str(), 0);
+    if (refusal == ECONNREFUSED) RemovedAsLeftOver(folder, instance);
     if (refusal != EINPROGRESS && refusal != EAGAIN) return std::nullopt;
     if (!WaitReady(fd.get(), POLLOUT, kAnswerTimeoutMs)) return std::nullopt;
     int error = 0;
@@ -389,7 +403,7 @@ bool Act(HWND window, std::optional<int> show_command) {
   std::string why_not;
   const Fd folder = OpenSocketFolder(&why_not);
   if (!folder) return false;
-  for (const Instance& instance : OtherInstances(folder.get())) {
+  for (const Instance& instance : Instances(folder.get(), false)) {
     if (instance.pid != pid) continue;
     if (const auto answer = Ask(folder.get(), instance, EncodeWindowRequest(request))) return *answer == "1";
   }
@@ -418,7 +432,7 @@ HWND FindWindowA(const char* class_name, const char* window_name) {
   std::string why_not;
   const Fd folder = OpenSocketFolder(&why_not);
   if (!folder) return nullptr;
-  for (const Instance& instance : OtherInstances(folder.get())) {
+  for (const Instance& instance : Instances(folder.get(), false)) {
     const std::optional<std::string> answer = Ask(folder.get(), instance, EncodeWindowRequest(request));
     if (!answer) continue;
     const auto id = ParseWindowNumber(*answer);

@@ -135,6 +135,17 @@ TEST_F(WindowRegistryTest, SecondInstanceFindsTheFirstAndAsksItToShowItself) {
   EXPECT_EQ(SocketsIn(folder), 1u);
   EXPECT_EQ(platform::FindWindowA("Tform_Main", title.c_str()), nullptr);
   EXPECT_EQ(SocketsIn(folder), 0u);
+  // One of another display is not looked at by that lookup; the next server to start removes it.
+  ChildProcess elsewhere_killed({"env", "DISPLAY=elsewhere:4711", WINDOW_INSTANCE, title});
+  ASSERT_EQ(elsewhere_killed.ReadLine(), "ready");
+  elsewhere_killed.Terminate();
+  EXPECT_EQ(elsewhere_killed.Wait(), -1);
+  EXPECT_EQ(platform::FindWindowA("Tform_Main", title.c_str()), nullptr);
+  EXPECT_EQ(SocketsIn(folder), 1u);
+  platform::StartWindowServer();
+  EXPECT_EQ(SocketsIn(folder), 1u) << "only this process's own";
+  platform::StopWindowServer();
+  EXPECT_EQ(SocketsIn(folder), 0u);
 }
 
 // The names another user could guess for this process: those the registry once took, abstract
