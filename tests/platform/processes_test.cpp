@@ -217,90 +217,86 @@ TEST(IputilsPingTest, FailuresBecomeWhatWindowsPrints) {
   for (const auto& c : cases) EXPECT_EQ(Translate({c.target, c.count}, c.iputils), c.windows) << c.name;
 }
 
+// The Windows lines of a run of 10.0.0.1: the header, the request lines, the packet counts and,
+// when given, the round-trip times.
+Lines RunOfTenZeroZeroOne(const Lines& requests, const std::string& counts, const std::string& times = "") {
+  Lines lines = {"", "Pinging 10.0.0.1 with 32 bytes of data:"};
+  lines.insert(lines.end(), requests.begin(), requests.end());
+  lines.insert(lines.end(), {"", "Ping statistics for 10.0.0.1:", "    Packets: " + counts});
+  if (!times.empty()) lines.insert(lines.end(), {"Approximate round trip times in milli-seconds:", "    " + times});
+  return lines;
+}
+
 // Numbers no iputils prints, and replies to requests that were never sent: nothing raises, what
 // is printed is clamped, and a run prints one line for each request it sent, no more.
 TEST(IputilsPingTest, NumbersAndRepliesNoPingSendsAreBounded) {
   const std::string header = "PING 10.0.0.1 (10.0.0.1) 32(60) bytes of data.";
-  const Lines start = {"", "Pinging 10.0.0.1 with 32 bytes of data:"};
-  auto stats = [](const std::string& counts) {
-    return Lines{"", "Ping statistics for 10.0.0.1:", "    Packets: " + counts};
-  };
   const std::string timed_out = "Request timed out.";
   const std::string big = "4294967296";  // 2^32
   const std::string twenty = "98765432109876543210";
+  const std::string one_ms = "Reply from 10.0.0.1: bytes=32 time=1ms TTL=64";
   const struct {
     const char* name;
-    PingCommand command;
+    uint32_t count;
+    bool until_stopped;
     uint64_t elapsed_ms;
     Lines iputils;
     Lines windows;
   } cases[] = {
       {"numbers of twenty digits",
-       {"10.0.0.1", 1},
+       1,
+       false,
        2000,
        {header, twenty + " bytes from 10.0.0.1: icmp_seq=1 ttl=" + twenty + " time=" + twenty + " ms"},
-       {start[0], start[1], "Reply from 10.0.0.1: bytes=65527 time=4294967295ms TTL=255", "",
-        "Ping statistics for 10.0.0.1:", "    Packets: Sent = 1, Received = 1, Lost = 0 (0% loss),",
-        "Approximate round trip times in milli-seconds:",
-        "    Minimum = 4294967295ms, Maximum = 4294967295ms, Average = 4294967295ms"}},
+       RunOfTenZeroZeroOne({"Reply from 10.0.0.1: bytes=65527 time=4294967295ms TTL=255"},
+                           "Sent = 1, Received = 1, Lost = 0 (0% loss),",
+                           "Minimum = 4294967295ms, Maximum = 4294967295ms, Average = 4294967295ms")},
       {"a time of a point alone, and one of 2^32 ms",
-       {"10.0.0.1", 2},
+       2,
+       false,
        3000,
        {header, "40 bytes from 10.0.0.1: icmp_seq=1 ttl=64 time=. ms",
         "40 bytes from 10.0.0.1: icmp_seq=2 ttl=64 time=" + big + ".5 ms"},
-       {start[0], start[1], "Reply from 10.0.0.1: bytes=32 time<1ms TTL=64",
-        "Reply from 10.0.0.1: bytes=32 time=4294967295ms TTL=64", "", "Ping statistics for 10.0.0.1:",
-        "    Packets: Sent = 2, Received = 2, Lost = 0 (0% loss),", "Approximate round trip times in milli-seconds:",
-        "    Minimum = 0ms, Maximum = 4294967295ms, Average = 2147483647ms"}},
+       RunOfTenZeroZeroOne(
+           {"Reply from 10.0.0.1: bytes=32 time<1ms TTL=64", "Reply from 10.0.0.1: bytes=32 time=4294967295ms TTL=64"},
+           "Sent = 2, Received = 2, Lost = 0 (0% loss),",
+           "Minimum = 0ms, Maximum = 4294967295ms, Average = 2147483647ms")},
       {"the last sequence number there is",
-       {"10.0.0.1", 2},
+       2,
+       false,
        3000,
        {header, "40 bytes from 10.0.0.1: icmp_seq=4294967295 ttl=64 time=1 ms",
         "From 10.0.0.1 icmp_seq=" + twenty + " Destination Host Unreachable"},
-       [&] {
-         Lines l = start;
-         l.insert(l.end(), {timed_out, timed_out});
-         for (const std::string& line : stats("Sent = 2, Received = 0, Lost = 2 (100% loss),")) l.push_back(line);
-         return l;
-       }()},
+       RunOfTenZeroZeroOne({timed_out, timed_out}, "Sent = 2, Received = 0, Lost = 2 (100% loss),")},
       {"a spoofed reply far after a four-ping run's last request",
-       {"10.0.0.1"},
+       4,
+       false,
        5000,
        {header, "40 bytes from 10.0.0.1: icmp_seq=1 ttl=64 time=1 ms",
         "40 bytes from 10.0.0.1: icmp_seq=65535 ttl=64 time=1 ms"},
-       [&] {
-         Lines l = start;
-         l.insert(l.end(), {"Reply from 10.0.0.1: bytes=32 time=1ms TTL=64", timed_out, timed_out, timed_out});
-         for (const std::string& line : stats("Sent = 4, Received = 1, Lost = 3 (75% loss),")) l.push_back(line);
-         l.insert(l.end(), {"Approximate round trip times in milli-seconds:",
-                            "    Minimum = 1ms, Maximum = 1ms, Average = 1ms"});
-         return l;
-       }()},
+       RunOfTenZeroZeroOne({one_ms, timed_out, timed_out, timed_out}, "Sent = 4, Received = 1, Lost = 3 (75% loss),",
+                           "Minimum = 1ms, Maximum = 1ms, Average = 1ms")},
       {"a run until stopped: a reply further ahead than a request a second",
-       {"10.0.0.1", 4, true},
+       4,
+       true,
        1500,
        {header, "40 bytes from 10.0.0.1: icmp_seq=3 ttl=64 time=1 ms",
         "40 bytes from 10.0.0.1: icmp_seq=4 ttl=64 time=1 ms", "9 packets transmitted, 1 received"},
-       [&] {
-         Lines l = start;
-         l.insert(l.end(), {timed_out, timed_out, "Reply from 10.0.0.1: bytes=32 time=1ms TTL=64"});
-         for (const std::string& line : stats("Sent = 3, Received = 1, Lost = 2 (66% loss),")) l.push_back(line);
-         l.insert(l.end(), {"Approximate round trip times in milli-seconds:",
-                            "    Minimum = 1ms, Maximum = 1ms, Average = 1ms"});
-         return l;
-       }()},
+       RunOfTenZeroZeroOne({timed_out, timed_out, one_ms}, "Sent = 3, Received = 1, Lost = 2 (66% loss),",
+                           "Minimum = 1ms, Maximum = 1ms, Average = 1ms")},
       {"a line longer than any ping's",
-       {"10.0.0.1", 1},
+       1,
+       false,
        2000,
        {header, "40 bytes from 10.0.0.1: icmp_seq=1 ttl=64 time=1 ms" + std::string(2000, ' ')},
-       [&] {
-         Lines l = start;
-         l.push_back(timed_out);
-         for (const std::string& line : stats("Sent = 1, Received = 0, Lost = 1 (100% loss),")) l.push_back(line);
-         return l;
-       }()},
+       RunOfTenZeroZeroOne({timed_out}, "Sent = 1, Received = 0, Lost = 1 (100% loss),")},
   };
-  for (const auto& c : cases) EXPECT_EQ(Translate(c.command, c.iputils, c.elapsed_ms), c.windows) << c.name;
+  for (const auto& c : cases) {
+    PingCommand command{"10.0.0.1"};
+    command.count = c.count;
+    command.until_stopped = c.until_stopped;
+    EXPECT_EQ(Translate(command, c.iputils, c.elapsed_ms), c.windows) << c.name;
+  }
 }
 
 TEST(IputilsPingTest, ArgumentsKeepTheTargetFromBeingAnOption) {
