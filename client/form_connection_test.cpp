@@ -36,6 +36,25 @@ int32_t ResultCode(bool gatewayGiven, bool gateway, bool dnsGiven, bool dns, boo
   return gatewayGiven ? 1 : 5;
 }
 
+// Four decimal numbers of 0 to 255 joined by ".", each of one to three digits.
+bool IsDottedIpv4(const std::string& text) {
+  int parts = 0;
+  size_t i = 0;
+  while (parts < 4) {
+    size_t digits = 0;
+    int value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 4; ++i, ++digits) {
+      value = value * 10 + (text[i] - '0');
+    }
+    if (digits == 0 || digits > 3 || value > 255) return false;
+    if (++parts < 4) {
+      if (i >= text.size() || text[i] != '.') return false;
+      ++i;
+    }
+  }
+  return i == text.size();
+}
+
 const char* OutcomeTrace(int32_t code) {
   switch (code) {
     case 0:
@@ -85,6 +104,12 @@ void Tform_ConnectionTest::img_formBGMouseDown(TObject*, TMouseButton, TShiftSta
 
 bool Tform_ConnectionTest::RunPing(const AnsiString& path, const AnsiString& host) {
   if (path.empty()) return false;
+  // The host becomes part of a command line: nothing but an address may reach it (no blank, no
+  // redirection, no option).
+  if (!IsDottedIpv4(host.bytes())) {
+    LogDebug("Tform_ConnectionTest::RunPing- not an address: " + host.bytes());
+    return false;
+  }
   if (!platform::DeleteFile(path.c_str()) && platform::GetLastError() != platform::ERROR_FILE_NOT_FOUND) {
     LogDebug("Tform_ConnectionTest::RunPing- cannot delete " + path.bytes());
     return false;

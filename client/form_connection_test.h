@@ -47,8 +47,10 @@ class Tform_ConnectionTest : public TForm {
   void timer_CheckConnectionTimer(TObject* Sender);
 
   // Deletes the file, then starts "cmd.exe /c ping <host> > <path>" hidden and returns at once.
-  // False, with nothing started, when an old file is there and cannot be deleted (or no path
-  // is given): what it holds would be read as this ping's answer.
+  // False, with nothing started or deleted, when the host is not a dotted IPv4 address (any
+  // other text would become part of the command line) or no path is given; false, with nothing
+  // started, when an old file is there and cannot be deleted: what it holds would be read as
+  // this ping's answer.
   bool RunPing(const platform::AnsiString& path, const platform::AnsiString& host);
   // 1 as soon as a line of the file (a piece of at most 511 characters) holds "TTL=", else 0
   // (also when the file cannot be opened).

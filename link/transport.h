@@ -19,7 +19,8 @@ extern std::atomic<int32_t> g_App_end;
 // Opens the UDP socket on port 9999 with broadcast enabled and starts its receive thread. The
 // receiver serves only this socket: it ends when StopUdpReceiver closes it, and hands every
 // datagram with its sender to the main thread, where it is dropped if the socket has been
-// stopped by then. A UDP socket still open from before is stopped first.
+// stopped by then. A UDP socket still open from before is stopped first. The PC's own addresses
+// are taken anew for the handlers' IsFromThisPc.
 void OpenUdpSocket();
 // Stops the open UDP socket: sets g_App_end, closes the socket, frees the handle (only if it
 // still holds this socket) and waits for the receiver to end.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "link/device_link_host.h"
+#include "link/this_pc.h"
 #include "link/transport.h"
 #include "platform/log_debug.h"
 #include "platform/thread.h"
@@ -111,6 +112,8 @@ int RecvWithTimeout(platform::SOCKET s, char* buffer, int length, platform::SOCK
 
 void OpenUdpSocket() {
   if (std::shared_ptr<UdpReceiver> previous = TakeOpenSocket()) Stop(previous);
+  // The replies of this life are judged by the PC's addresses as they are now.
+  TakeThisPcsAddresses();
   g_App_end.store(0);
   const platform::SOCKET s = platform::socket(platform::kAfInet, platform::kSockDgram, 0);
   g_sockfd.store(s);

@@ -52,6 +52,10 @@ class Adapters {
   // False when the system lacks the entry point.
   virtual bool HasGetAdaptersInfo() = 0;
   virtual uint32_t GetAdaptersInfo(AdapterInfo* list, uint32_t* size) = 0;
+  // Every IPv4 address of the PC itself, on any interface (the loopback's too), in network byte
+  // order as a socket address holds it: what only a program of this PC can send from. Not an
+  // IP helper call, so the helper's faults do not touch it.
+  virtual std::vector<uint32_t> OwnAddresses() = 0;
 };
 
 Adapters& CurrentAdapters();

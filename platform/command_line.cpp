@@ -1,6 +1,7 @@
 #include "platform/command_line.h"
 
 #include <cctype>
+#include <filesystem>
 
 namespace platform {
 namespace {
@@ -99,6 +100,7 @@ CmdCommand ParseCmdCommand(const std::string& text) {
     if (c == '<' || c == '>') {
       CmdRedirection r;
       r.handle = handle >= 0 ? handle : (c == '<' ? 0 : 1);
+      r.input = c == '<';
       ++i;
       if (c == '>' && i < text.size() && text[i] == '>') {
         r.append = true;
@@ -117,6 +119,16 @@ CmdCommand ParseCmdCommand(const std::string& text) {
     command.words.push_back(ReadWord(text, i, true));
   }
   return command;
+}
+
+bool IsWritableRedirectionTarget(const std::string& host_path, const std::string& temp_folder) {
+  namespace fs = std::filesystem;
+  if (temp_folder.empty() || temp_folder[0] != '/' || host_path.empty() || host_path[0] != '/') return false;
+  fs::path folder = fs::path(temp_folder).lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  const fs::path file = fs::path(host_path).lexically_normal();
+  if (!file.has_filename() || file.filename() == "." || file.filename() == "..") return false;
+  return file.parent_path() == folder;
 }
 
 }  // namespace platform

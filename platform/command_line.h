@@ -33,6 +33,7 @@ struct CmdRedirection {
   bool append = false;    // ">>"
   std::string target;     // the file; empty for a duplication
   int duplicate_of = -1;  // "2>&1": the handle it goes to
+  bool input = false;     // "<" (also "2<"): the file is read, never written
   friend bool operator==(const CmdRedirection&, const CmdRedirection&) = default;
 };
 
@@ -45,5 +46,10 @@ struct CmdCommand {
   std::string unsupported;
 };
 CmdCommand ParseCmdCommand(const std::string& text);
+
+// Whether cmd may open the host path for writing: only a file right inside the private
+// temporary folder `temp_folder` (the program's own logs), named by an absolute path. Nothing
+// else is ever emptied or written by a command line, whatever text reached it.
+bool IsWritableRedirectionTarget(const std::string& host_path, const std::string& temp_folder);
 
 }  // namespace platform

@@ -141,7 +141,10 @@ std::FILE* OpenRegularFile(const std::string& host_path, const char* mode) {
 }
 
 DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer) {
-  const std::string path = ToAnsi(CurrentDrives().TempFolder()).bytes();
+  const std::string folder = CurrentDrives().TempFolder();
+  const AnsiString ansi = ToAnsi(folder);
+  // A folder the code page cannot name would be reached under another name (its "?" form).
+  const std::string path = FromAnsi(ansi) == folder ? ansi.bytes() : std::string();
   if (path.empty()) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return 0;

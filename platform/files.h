@@ -36,7 +36,8 @@ std::FILE* OpenRegularFile(const std::string& host_path, const char* mode);
 
 // The temporary folder with its trailing separator: the length of the text without its
 // terminator, or, when the buffer is too small, the size the buffer needs (terminator included).
-// 0 with ERROR_PATH_NOT_FOUND when the backend has no temporary folder.
+// 0 with ERROR_PATH_NOT_FOUND when the backend has no temporary folder, or one whose name the
+// code page cannot hold.
 DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/iputils_ping.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cstdint>
 #include <regex>
 
 namespace platform {
@@ -24,7 +25,21 @@ const std::regex& SummaryPattern() {
   return pattern;
 }
 
-uint32_t Number(const std::string& text) { return static_cast<uint32_t>(std::stoul(text)); }
+// The decimal digits at the start of a text, whatever their number, as a value of at most `most`.
+uint32_t Number(const std::string& text, uint32_t most = UINT32_MAX) {
+  uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') break;
+    value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(c - '0'), most);
+  }
+  return static_cast<uint32_t>(value);
+}
+
+// What an ICMP packet can carry: a length of 16 bits, a TTL of 8.
+constexpr uint32_t kMostPacketBytes = 65535;
+constexpr uint32_t kMostTtl = 255;
+// iputils sends a request a second, the first at once.
+constexpr uint64_t kRequestIntervalMs = 1000;
 
 // The Windows reason for an ICMP error that iputils names.
 std::string ReasonOf(const std::string& iputils) {
@@ -61,36 +76,46 @@ void IputilsPingTranscript::Header(std::vector<std::string>& out) {
   for (std::string& line : PingHeaderLines(command_.target, address_, command_.size)) out.push_back(std::move(line));
 }
 
-void IputilsPingTranscript::CatchUp(uint32_t seq, std::vector<std::string>& out) {
+void IputilsPingTranscript::CatchUp(uint64_t seq, std::vector<std::string>& out) {
   for (; next_seq_ < seq; ++next_seq_) {
     out.push_back(transmit_failed_ ? kPingTransmitFailed : kPingTimedOut);
     ++tally_.sent;
   }
 }
 
-std::vector<std::string> IputilsPingTranscript::OnOutput(std::string_view text) {
+uint64_t IputilsPingTranscript::MostRequests(uint64_t elapsed_ms) const {
+  // One more than the time gives, since the clock starts a moment after ping does.
+  const uint64_t by_time = elapsed_ms / kRequestIntervalMs + 2;
+  return command_.until_stopped ? by_time : std::min<uint64_t>(command_.count, by_time);
+}
+
+std::vector<std::string> IputilsPingTranscript::OnOutput(std::string_view text, uint64_t elapsed_ms) {
   std::vector<std::string> out;
+  if (text.size() > kMaxLine) return out;
   const std::string line(text);
   std::smatch m;
   if (std::regex_search(line, m, HeaderPattern())) {
     address_ = m[2];
     Header(out);
   } else if (std::regex_match(line, m, ReplyPattern())) {
-    const uint32_t seq = Number(m[3]);
-    // A duplicate, or a reply that came after its request was given up, is not shown again.
-    if (seq < next_seq_ || Contains(m[6].str(), "DUP!")) return out;
+    const uint64_t seq = Number(m[3]);
+    // A duplicate, a reply that came after its request was given up, or one to a request that
+    // was never sent is not shown.
+    if (seq < next_seq_ || seq > MostRequests(elapsed_ms) || Contains(m[6].str(), "DUP!")) return out;
     Header(out);
     CatchUp(seq, out);
-    const uint32_t bytes = Number(m[1]) >= 8 ? Number(m[1]) - 8 : 0;
-    const uint32_t time_ms = m[5].matched ? static_cast<uint32_t>(std::floor(std::stod(m[5]))) : 0;
-    out.push_back(PingReplyLine(m[2], bytes, time_ms, Number(m[4])));
+    const uint32_t length = Number(m[1], kMostPacketBytes);
+    const uint32_t bytes = length >= 8 ? length - 8 : 0;
+    // Whole milliseconds: the digits before the point ("0.045" is 0, "." too).
+    const uint32_t time_ms = m[5].matched ? Number(m[5]) : 0;
+    out.push_back(PingReplyLine(m[2], bytes, time_ms, Number(m[4], kMostTtl)));
     ++tally_.sent;
     ++tally_.received;
     tally_.times_ms.push_back(time_ms);
     next_seq_ = seq + 1;
   } else if (std::regex_match(line, m, ErrorReplyPattern())) {
-    const uint32_t seq = Number(m[2]);
-    if (seq < next_seq_) return out;
+    const uint64_t seq = Number(m[2]);
+    if (seq < next_seq_ || seq > MostRequests(elapsed_ms)) return out;
     Header(out);
     CatchUp(seq, out);
     out.push_back(PingErrorReplyLine(m[1], ReasonOf(m[3])));
@@ -117,11 +142,16 @@ std::vector<std::string> IputilsPingTranscript::OnError(std::string_view line, b
   return {};
 }
 
-std::vector<std::string> IputilsPingTranscript::Finish() {
+std::vector<std::string> IputilsPingTranscript::Finish(uint64_t elapsed_ms) {
   std::vector<std::string> out;
   if (unknown_host_ && !header_written_) return {PingUnknownHostLine(command_.target)};
   Header(out);
-  const uint32_t total = command_.until_stopped ? std::max(transmitted_, next_seq_ - 1) : command_.count;
+  // A counted run has sent its count once it ended (also when it could not send at all); one
+  // until stopped has sent what it says, as far as its time allows.
+  uint64_t total = command_.count;
+  if (command_.until_stopped) {
+    total = std::max<uint64_t>(next_seq_ - 1, std::min<uint64_t>(transmitted_, MostRequests(elapsed_ms)));
+  }
   CatchUp(total + 1, out);
   for (std::string& line : PingStatisticsLines(address_, tally_)) out.push_back(std::move(line));
   return out;

@@ -9,6 +9,7 @@
 
 #include "platform/ansi.h"
 #include "platform/command_line.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -19,6 +20,9 @@ constinit ServiceSlot<Shell> g_shell(&HostShell);
 
 // What WinExec reports for a program that started.
 constexpr UINT kStarted = 33;
+
+constexpr const char* kFileNotFound = "The system cannot find the file specified.";
+constexpr const char* kPathNotFound = "The system cannot find the path specified.";
 
 // The console of a hidden cmd or ping is the program's standard error.
 void Console(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
@@ -75,25 +79,42 @@ UINT RunCmd(const std::string& text) {
     Console("cmd: \"" + command.unsupported + "\" is not run by this emulation of cmd");
     return ERROR_BAD_FORMAT;
   }
-  std::shared_ptr<ProgramOutput> output = ProgramOutput::Discard();
+  // Every target is checked before the first is opened: a line that names one file it may not
+  // write empties none. Only the program's own logs in the private temporary folder are written.
+  std::vector<std::optional<std::string>> hosts;
+  const std::string temp_folder = CurrentDrives().TempFolder();
   for (const CmdRedirection& r : command.redirections) {
+    // The form that is checked is the one opened: "x/.." is not left to a link's folder.
+    std::optional<std::string> host = r.duplicate_of >= 0 ? std::nullopt : HostPathOf(r.target);
+    if (host && !r.input) host = std::filesystem::path(*host).lexically_normal().string();
+    hosts.push_back(std::move(host));
     if (r.duplicate_of >= 0) continue;
     if (r.target.empty()) {
       Console("The syntax of the command is incorrect.");
       return kStarted;
     }
+    if (!hosts.back()) {
+      Console(r.input ? kFileNotFound : kPathNotFound);
+      return kStarted;
+    }
+    if (!r.input && !IsWritableRedirectionTarget(*hosts.back(), temp_folder)) {
+      Console("Access is denied.");
+      return kStarted;
+    }
+  }
+  std::shared_ptr<ProgramOutput> output = ProgramOutput::Discard();
+  for (size_t i = 0; i < command.redirections.size(); ++i) {
+    const CmdRedirection& r = command.redirections[i];
+    if (r.duplicate_of >= 0) continue;
     // A link or a FIFO planted under the name is refused, never followed or waited on.
-    const std::optional<std::string> host = HostPathOf(r.target);
-    std::FILE* file = host ? OpenRegularFile(*host, r.handle == 0 ? "r" : r.append ? "a" : "w") : nullptr;
+    std::FILE* file = OpenRegularFile(*hosts[i], r.input ? "r" : r.append ? "a" : "w");
     if (!file) {
-      const bool missing = !host || errno == ENOENT || errno == ENOTDIR;
-      Console(!missing        ? "Access is denied."
-              : r.handle == 0 ? "The system cannot find the file specified."
-                              : "The system cannot find the path specified.");
+      const bool missing = errno == ENOENT || errno == ENOTDIR;
+      Console(!missing ? "Access is denied." : r.input ? kFileNotFound : kPathNotFound);
       return kStarted;
     }
     auto opened = ProgramOutput::ToFile(file);
-    if (r.handle == 1) output = opened;
+    if (r.handle == 1 && !r.input) output = opened;
   }
   if (command.words.empty()) return kStarted;
   const std::string program = ProgramName(command.words.front());

@@ -1,20 +1,24 @@
 #include "platform/window_registry.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -22,14 +26,17 @@
 #include <thread>
 #include <vector>
 
+#include "platform/temp_folder.h"
+#include "platform/window_messages.h"
+
 namespace platform {
 namespace {
 
-// One abstract socket per process answers for its windows; its name says whose it is. The
-// kernel removes it with the process, so the registry never holds a dead instance.
-const std::string kSocketPrefix = "orvo-nas-wizard-windows.";
+// One socket per process answers for its windows, in the user's private temporary folder (the
+// runtime folder when the session has one), which no other user can enter: nobody else can take
+// a name there, or connect to one. The socket's name says on which display and in which process.
+const std::string kSocketPrefix = "windows.";
 constexpr int kAnswerTimeoutMs = 1000;
-constexpr size_t kMaxMessage = 8192;
 
 struct Entry {
   std::string class_name;
@@ -39,23 +46,15 @@ struct Entry {
 
 // The user's windows on one display are one desktop: a program started on another X display
 // neither finds nor is found by this one.
-std::string DesktopPrefix(uid_t uid) {
+std::string DesktopPrefix() {
   std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
   for (char& c : display) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }
-  return kSocketPrefix + std::to_string(uid) + "." + display + ".";
+  return kSocketPrefix + display + ".";
 }
 
-// A process answers under its own name, "<prefix><pid>", or, when another program holds that
-// (an abstract name belongs to whoever binds it first), under one of the further names
-// "<prefix><pid>.<n>".
-constexpr int kFurtherNames = 15;
-std::string SocketName(uid_t uid, pid_t pid, int further) {
-  std::string name = DesktopPrefix(uid).append(std::to_string(pid));
-  if (further) name.append(".").append(std::to_string(further));
-  return name;
-}
+std::string SocketName(pid_t pid) { return DesktopPrefix() + std::to_string(pid); }
 
 bool SameText(const std::string& a, const char* b) {
   if (!b) return true;
@@ -90,12 +89,35 @@ class Fd {
   int fd_;
 };
 
-socklen_t AbstractAddress(const std::string& name, sockaddr_un& address) {
+// The folder the sockets are in, opened without following a link, and only while it is a folder
+// of this user that nobody else may enter.
+Fd OpenSocketFolder(std::string* why_not) {
+  std::string path = HostTempFolder();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty()) {
+    *why_not = "no private folder for its socket";
+    return Fd();
+  }
+  Fd folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat status {};
+  if (!folder || ::fstat(folder.get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
+      (status.st_mode & 077) != 0) {
+    *why_not = path + " is not a private folder of this user";
+    return Fd();
+  }
+  return folder;
+}
+
+// A socket of the opened folder, reached through the folder itself: the folder that was checked
+// is the one used, and the path stays short whatever the folder's own.
+bool FolderAddress(int folder, const std::string& name, sockaddr_un& address, socklen_t& length) {
   address = {};
   address.sun_family = AF_UNIX;
-  const size_t length = std::min(name.size(), sizeof address.sun_path - 1);
-  std::copy_n(name.data(), length, address.sun_path + 1);
-  return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+  const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::copy(path.begin(), path.end(), address.sun_path);
+  length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+  return true;
 }
 
 // The peer is a process of this user.
@@ -116,7 +138,7 @@ bool WaitReady(int fd, short events, int timeout_ms) {
   }
 }
 
-// Reads until the peer closes its side, at most kMaxMessage bytes.
+// Reads until the peer closes its side, at most kMaxWindowMessage bytes.
 std::optional<std::string> ReadAll(int fd) {
   std::string data;
   char buffer[1024];
@@ -129,7 +151,7 @@ std::optional<std::string> ReadAll(int fd) {
       return std::nullopt;
     }
     data.append(buffer, static_cast<size_t>(n));
-    if (data.size() > kMaxMessage) return std::nullopt;
+    if (data.size() > kMaxWindowMessage) return std::nullopt;
   }
 }
 
@@ -147,28 +169,45 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Requests are NUL-separated fields; an optional text is "-" for none or "=" and the text.
-std::vector<std::string> Fields(const std::string& message) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  while (start < message.size()) {
-    const size_t end = message.find('\0', start);
-    if (end == std::string::npos) break;
-    fields.push_back(message.substr(start, end - start));
-    start = end + 1;
+// Another process of this user that answers for its windows, and the name it answers under.
+struct Instance {
+  pid_t pid;
+  std::string name;
+};
+
+// The sockets of the opened folder of this display (or of every display) but this process's.
+std::vector<Instance> Instances(int folder, bool every_display) {
+  std::vector<Instance> found;
+  const int listing = ::dup(folder);
+  DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
+  if (!entries) {
+    if (listing >= 0) ::close(listing);
+    return found;
   }
-  return fields;
+  const std::string prefix = every_display ? kSocketPrefix : DesktopPrefix();
+  while (const dirent* entry = ::readdir(entries)) {
+    const std::string name = entry->d_name;
+    const size_t dot = name.rfind('.');
+    if (name.compare(0, prefix.size(), prefix) != 0 || dot == std::string::npos || dot + 1 < prefix.size()) continue;
+    if (!every_display && dot + 1 != prefix.size()) continue;
+    const auto pid = ParseWindowNumber(std::string_view(name).substr(dot + 1));
+    if (!pid || *pid == 0 || *pid > static_cast<uint32_t>(INT_MAX) || static_cast<pid_t>(*pid) == getpid()) continue;
+    found.push_back({static_cast<pid_t>(*pid), name});
+  }
+  ::closedir(entries);
+  return found;
 }
-std::string Optional(const char* text) { return text ? std::string("=").append(text) : std::string("-"); }
-std::optional<std::string> FromOptional(const std::string& field) {
-  if (!field.empty() && field[0] == '=') return field.substr(1);
-  return std::nullopt;
-}
-std::optional<uint32_t> Number(const std::string& text) {
-  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return {};
-  const unsigned long long v = std::stoull(text);
-  if (v > 0xFFFFFFFFull) return {};
-  return static_cast<uint32_t>(v);
+
+// Whether the socket is what a process that ended without taking it along left: its process is
+// gone and nobody listens there. Such a socket is removed.
+bool RemovedAsLeftOver(int folder, const Instance& instance) {
+  if (::kill(instance.pid, 0) == 0) return false;
+  Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  sockaddr_un address;
+  socklen_t length = 0;
+  if (!fd || !FolderAddress(folder, instance.name, address, length)) return false;
+  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) == 0 || errno != ECONNREFUSED) return false;
+  return ::unlinkat(folder, instance.name.c_str(), 0) == 0;
 }
 
 class Registry {
@@ -216,6 +255,22 @@ class Registry {
     return true;
   }
 
+  // The answer to one request of another process.
+  std::string AnswerRequest(std::string_view message) {
+    const std::optional<WindowRequest> request = ParseWindowRequest(message);
+    if (!request) return "0";
+    switch (request->kind) {
+      case WindowRequest::Kind::kFind:
+        return std::to_string(FindLocal(request->class_name ? request->class_name->c_str() : nullptr,
+                                        request->title ? request->title->c_str() : nullptr));
+      case WindowRequest::Kind::kShow:
+        return ActLocal(request->id, request->show_command) ? "1" : "0";
+      case WindowRequest::Kind::kFront:
+        return ActLocal(request->id, std::nullopt) ? "1" : "0";
+    }
+    return "0";
+  }
+
   // Never raises: whatever fails, the program runs on, and only a second start cannot find it.
   void StartServer() {
     std::lock_guard<std::mutex> lock(server_mutex_);
@@ -223,26 +278,33 @@ class Registry {
     auto unfindable = [](const std::string& why) {
       std::fprintf(stderr, "window registry: %s; a second start of the program will not find this one\n", why.c_str());
     };
+    std::string why_not;
+    Fd folder = OpenSocketFolder(&why_not);
+    if (!folder) return unfindable(why_not);
     Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     Fd stop(::eventfd(0, EFD_CLOEXEC));
     if (!listener || !stop) return unfindable(std::string("no socket: ") + std::strerror(errno));
-    std::optional<std::string> bound;
-    for (int further = 0; further <= kFurtherNames && !bound; ++further) {
-      const std::string name = SocketName(getuid(), getpid(), further);
-      sockaddr_un address;
-      const socklen_t length = AbstractAddress(name, address);
-      if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), length) == 0) {
-        bound = name;
-      } else if (errno != EADDRINUSE) {
-        return unfindable("cannot take the name " + name + ": " + std::strerror(errno));
-      }
+    // Bound under a name of its own and put in place once it listens, so that a finder never
+    // meets the name before it answers; a socket that an ended process of the same number left
+    // is replaced.
+    // Killed programs (of any display) leave their sockets: the folder is kept to the live ones.
+    for (const Instance& instance : Instances(folder.get(), true)) RemovedAsLeftOver(folder.get(), instance);
+    const std::string name = SocketName(getpid());
+    const std::string making = name + ".new";
+    sockaddr_un address;
+    socklen_t length = 0;
+    if (!FolderAddress(folder.get(), making, address, length)) return unfindable("the display's name is too long");
+    ::unlinkat(folder.get(), making.c_str(), 0);
+    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listener.get(), 16) != 0 ||
+        ::renameat(folder.get(), making.c_str(), folder.get(), name.c_str()) != 0) {
+      const std::string why = std::string("cannot set up its socket: ") + std::strerror(errno);
+      ::unlinkat(folder.get(), making.c_str(), 0);
+      return unfindable(why);
     }
-    if (!bound) return unfindable("every name of this process is held by another program");
-    if (bound != SocketName(getuid(), getpid(), 0)) {
-      std::fprintf(stderr, "window registry: another program holds %s; this one answers as %s\n",
-                   SocketName(getuid(), getpid(), 0).c_str(), bound->c_str());
-    }
-    if (::listen(listener.get(), 16) != 0) return unfindable(std::string("cannot listen: ") + std::strerror(errno));
+    struct stat status {};
+    socket_inode_ = ::fstatat(folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? status.st_ino : 0;
+    socket_name_ = name;
     stop_ = std::move(stop);
     // Not a platform::Thread: it waits on sockets only, never on the program's clock, and must
     // not hold up a virtual clock.
@@ -250,8 +312,10 @@ class Registry {
       server_ = std::thread([this, listener = std::move(listener)]() mutable { Serve(listener.get()); });
     } catch (const std::system_error& e) {
       stop_ = Fd();
-      unfindable(std::string("no thread: ") + e.what());
+      ::unlinkat(folder.get(), name.c_str(), 0);
+      return unfindable(std::string("no thread: ") + e.what());
     }
+    folder_ = std::move(folder);
   }
 
   void StopServer() {
@@ -261,6 +325,13 @@ class Registry {
     [[maybe_unused]] const ssize_t n = ::write(stop_.get(), &one, sizeof one);
     server_.join();
     stop_ = Fd();
+    // Its name goes with it, unless another socket has taken the name since.
+    struct stat status {};
+    if (::fstatat(folder_.get(), socket_name_.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        status.st_ino == socket_inode_) {
+      ::unlinkat(folder_.get(), socket_name_.c_str(), 0);
+    }
+    folder_ = Fd();
   }
 
  private:
@@ -279,22 +350,7 @@ class Registry {
   }
 
   void Answer(int fd) {
-    const std::optional<std::string> request = ReadAll(fd);
-    if (!request) return;
-    const std::vector<std::string> f = Fields(*request);
-    std::string reply = "0";
-    if (f.size() == 3 && f[0] == "FIND") {
-      const auto class_name = FromOptional(f[1]);
-      const auto title = FromOptional(f[2]);
-      reply = std::to_string(FindLocal(class_name ? class_name->c_str() : nullptr, title ? title->c_str() : nullptr));
-    } else if (f.size() == 3 && f[0] == "SHOW") {
-      const auto id = Number(f[1]);
-      const auto command = Number(f[2]);
-      if (id && command) reply = std::string(ActLocal(*id, static_cast<int>(*command)) ? "1" : "0");
-    } else if (f.size() == 2 && f[0] == "FRONT") {
-      if (const auto id = Number(f[1])) reply = std::string(ActLocal(*id, std::nullopt) ? "1" : "0");
-    }
-    WriteAll(fd, reply);
+    if (const std::optional<std::string> request = ReadAll(fd)) WriteAll(fd, AnswerRequest(*request));
   }
 
   std::mutex mutex_;
@@ -304,6 +360,9 @@ class Registry {
   std::mutex server_mutex_;
   std::thread server_;
   Fd stop_;
+  Fd folder_;
+  std::string socket_name_;
+  ino_t socket_inode_ = 0;
 };
 
 Registry& TheRegistry() {
@@ -311,72 +370,42 @@ Registry& TheRegistry() {
   return registry;
 }
 
-// Another process of this user that answers for its windows, and the name it answers under.
-struct Instance {
-  pid_t pid;
-  std::string name;
-};
-
-// The other processes of this user that answer for their windows.
-std::vector<Instance> OtherInstances() {
-  std::vector<Instance> found;
-  std::ifstream table("/proc/net/unix");
-  const std::string prefix = DesktopPrefix(getuid());
-  std::string line;
-  while (std::getline(table, line)) {
-    const size_t at = line.rfind(' ');
-    if (at == std::string::npos || line.compare(at + 1, 1 + prefix.size(), "@" + prefix) != 0) continue;
-    const std::string name = line.substr(at + 2);
-    const std::string suffix = name.substr(prefix.size());
-    const size_t dot = suffix.find('.');
-    const auto pid = Number(suffix.substr(0, dot));
-    const auto further = dot == std::string::npos ? std::optional<uint32_t>(0) : Number(suffix.substr(dot + 1));
-    if (!pid || !further || *further > kFurtherNames || static_cast<pid_t>(*pid) == getpid()) continue;
-    if (std::none_of(found.begin(), found.end(), [&](const Instance& i) { return i.name == name; })) {
-      found.push_back({static_cast<pid_t>(*pid), name});
-    }
-  }
-  return found;
-}
-
 // One request to another instance; its answer, or nothing when it does not answer in time.
-std::optional<std::string> Ask(const Instance& instance, const std::string& request) {
+std::optional<std::string> Ask(int folder, const Instance& instance, const std::string& request) {
   Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-  if (!fd) return std::nullopt;
   sockaddr_un address;
-  const socklen_t length = AbstractAddress(instance.name, address);
+  socklen_t length = 0;
+  if (!fd || !FolderAddress(folder, instance.name, address, length)) return std::nullopt;
   if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) {
-    if (errno != EINPROGRESS && errno != EAGAIN) return std::nullopt;
+    const int refusal = errno;
+    if (refusal == ECONNREFUSED) RemovedAsLeftOver(folder, instance);
+    if (refusal != EINPROGRESS && refusal != EAGAIN) return std::nullopt;
     if (!WaitReady(fd.get(), POLLOUT, kAnswerTimeoutMs)) return std::nullopt;
     int error = 0;
     socklen_t size = sizeof error;
     if (getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) return std::nullopt;
   }
-  // Only the instance the name promises, of this user, is believed: a name can be held by anyone.
+  // Only the instance the name promises, of this user, is believed.
   if (!PeerIsOurs(fd.get(), instance.pid) || !WriteAll(fd.get(), request)) return std::nullopt;
   ::shutdown(fd.get(), SHUT_WR);
   return ReadAll(fd.get());
-}
-
-std::string Request(std::initializer_list<std::string> fields) {
-  std::string message;
-  for (const std::string& f : fields) {
-    message += f;
-    message += '\0';
-  }
-  return message;
 }
 
 bool Act(HWND window, std::optional<int> show_command) {
   if (!window) return false;
   const pid_t pid = HandlePid(window);
   if (pid == getpid()) return TheRegistry().ActLocal(HandleId(window), show_command);
-  const std::string id = std::to_string(HandleId(window));
-  const std::string request =
-      show_command ? Request({"SHOW", id, std::to_string(*show_command)}) : Request({"FRONT", id});
-  for (const Instance& instance : OtherInstances()) {
+  if (show_command && *show_command < 0) return false;
+  WindowRequest request;
+  request.kind = show_command ? WindowRequest::Kind::kShow : WindowRequest::Kind::kFront;
+  request.id = HandleId(window);
+  request.show_command = show_command.value_or(0);
+  std::string why_not;
+  const Fd folder = OpenSocketFolder(&why_not);
+  if (!folder) return false;
+  for (const Instance& instance : Instances(folder.get(), false)) {
     if (instance.pid != pid) continue;
-    if (const std::optional<std::string> answer = Ask(instance, request)) return *answer == "1";
+    if (const auto answer = Ask(folder.get(), instance, EncodeWindowRequest(request))) return *answer == "1";
   }
   return false;
 }
@@ -397,11 +426,16 @@ void StopWindowServer() { TheRegistry().StopServer(); }
 
 HWND FindWindowA(const char* class_name, const char* window_name) {
   if (const uint32_t id = TheRegistry().FindLocal(class_name, window_name)) return MakeHandle(getpid(), id);
-  const std::string request = Request({"FIND", Optional(class_name), Optional(window_name)});
-  for (const Instance& instance : OtherInstances()) {
-    const std::optional<std::string> answer = Ask(instance, request);
+  WindowRequest request;
+  if (class_name) request.class_name = class_name;
+  if (window_name) request.title = window_name;
+  std::string why_not;
+  const Fd folder = OpenSocketFolder(&why_not);
+  if (!folder) return nullptr;
+  for (const Instance& instance : Instances(folder.get(), false)) {
+    const std::optional<std::string> answer = Ask(folder.get(), instance, EncodeWindowRequest(request));
     if (!answer) continue;
-    const auto id = Number(*answer);
+    const auto id = ParseWindowNumber(*answer);
     if (id && *id != 0) return MakeHandle(instance.pid, *id);
   }
   return nullptr;
@@ -410,5 +444,7 @@ HWND FindWindowA(const char* class_name, const char* window_name) {
 bool ShowWindow(HWND window, int show_command) { return Act(window, show_command); }
 
 bool SetForegroundWindow(HWND window) { return Act(window, std::nullopt); }
+
+std::string AnswerWindowRequest(std::string_view request) { return TheRegistry().AnswerRequest(request); }
 
 }  // namespace platform

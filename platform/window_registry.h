@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -31,11 +32,12 @@ void SetRegisteredWindowTitle(HWND window, const std::string& title);
 void UnregisterWindow(HWND window);
 
 // Answers the lookups and requests of the user's other processes for this process's windows,
-// on a thread of its own that never waits on the program's clock. Starting it twice changes
-// nothing; it ends with StopWindowServer or at exit. Never raises: when its name is held by
-// another program (any user may bind an abstract socket name) it answers under one of 15
-// further names, and when it can have none, or the socket cannot be set up, the process runs on
-// without being found by others. Either is told in a line on the standard error.
+// on a thread of its own that never waits on the program's clock, through a socket in the user's
+// private temporary folder (HostTempFolder: the runtime folder when the session has one), which
+// no other user can enter, so none can hold its name or flood it. Starting it twice changes
+// nothing; it ends with StopWindowServer or at exit and takes its socket along. Never raises:
+// without a private folder, or when the socket cannot be set up, the process runs on without
+// being found by others, and a line on the standard error says so.
 void StartWindowServer();
 void StopWindowServer();
 
@@ -45,5 +47,9 @@ HWND FindWindowA(const char* class_name, const char* window_name);
 // Whether the window exists (and was asked).
 bool ShowWindow(HWND window, int show_command);
 bool SetForegroundWindow(HWND window);
+
+// What this process's window server answers to one request of another process (the message
+// as it was read, window_messages.h).
+std::string AnswerWindowRequest(std::string_view request);
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/sockets.h"
+
 namespace sim {
 
 bool LanAdapters::HasGetAdaptersInfo() {
@@ -37,6 +39,12 @@ uint32_t LanAdapters::GetAdaptersInfo(platform::AdapterInfo* list, uint32_t* siz
     if (!size_query && faults_.list_query_result != 0) return faults_.list_query_result;
   }
   return platform::LayOutAdapterList(adapters, list, size);
+}
+
+std::vector<uint32_t> LanAdapters::OwnAddresses() {
+  std::vector<uint32_t> addresses;
+  for (const Interface& i : host_.Interfaces()) addresses.push_back(platform::Htonl(i.address));
+  return addresses;
 }
 
 }  // namespace sim

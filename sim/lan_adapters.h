@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "platform/adapters.h"
 #include "sim/lan.h"
@@ -23,6 +24,7 @@ class LanAdapters final : public platform::Adapters {
   explicit LanAdapters(Host& host) : host_(host) {}
   bool HasGetAdaptersInfo() override;
   uint32_t GetAdaptersInfo(platform::AdapterInfo* list, uint32_t* size) override;
+  std::vector<uint32_t> OwnAddresses() override;
   void SetFaults(const AdapterFaults& faults);
 
  private:

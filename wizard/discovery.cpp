@@ -5,6 +5,7 @@
 #include <new>
 
 #include "link/codec.h"
+#include "link/this_pc.h"
 #include "link/transport.h"
 #include "platform/adapters.h"
 #include "platform/clock.h"
@@ -182,6 +183,10 @@ void Tform_Main::GetDeviceDiscoveryRes(const NasPacket& datagram, const platform
   NasDiscoveryRecord record;
   if (ParseDiscoveryReply(datagram, record) != 0) return;
   const std::string sender = platform::inet_ntoa(from.sin_addr);
+  if (IsFromThisPc(from.sin_addr.s_addr)) {
+    LogDebug("Tform_Main::GetDeviceDiscoveryRes- " + sender + " is this PC, not a box: reply dropped");
+    return;
+  }
   for (int i = 0; i < ListView1->Count(); ++i) {
     const TStrings& sub = ListView1->Item(i)->SubItems();
     if (sub.Count() > 0 && sub[0] == sender) return;

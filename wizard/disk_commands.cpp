@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "link/disk_command.h"
+#include "link/this_pc.h"
 #include "link/transport.h"
 #include "platform/clock.h"
 #include "platform/convert.h"
@@ -92,7 +93,12 @@ void Tform_Main::SetRAIDCommand() {
 }
 
 void Tform_Main::GetRAIDCommnadRes(const NasPacket& datagram, const platform::SOCKADDR_IN& from) {
-  if (platform::inet_ntoa(from.sin_addr) != SelectedDeviceIp()) return;
+  const std::string sender = platform::inet_ntoa(from.sin_addr);
+  if (sender != SelectedDeviceIp()) return;
+  if (IsFromThisPc(from.sin_addr.s_addr)) {
+    LogDebug("Tform_Main::GetRAIDCommnadRes- " + sender + " is this PC, not a box: reply dropped");
+    return;
+  }
   LogDebug("Tform_Main::GetRAIDCommnadRes is being called");
   std::string text;
   if (!ParseDiskCommandReply(datagram, text)) {

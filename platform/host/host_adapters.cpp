@@ -46,6 +46,19 @@ class HostAdaptersImpl final : public Adapters {
     freeifaddrs(all);
     return LayOutAdapterList(adapters, list, size);
   }
+
+  std::vector<uint32_t> OwnAddresses() override {
+    std::vector<uint32_t> addresses;
+    ifaddrs* all = nullptr;
+    if (getifaddrs(&all) != 0) return addresses;
+    for (const ifaddrs* i = all; i != nullptr; i = i->ifa_next) {
+      if (i->ifa_addr != nullptr && i->ifa_addr->sa_family == AF_INET) {
+        addresses.push_back(reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr);
+      }
+    }
+    freeifaddrs(all);
+    return addresses;
+  }
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/clock.h"
 #include "platform/host/spawn.h"
 #include "platform/iputils_ping.h"
 #include "platform/processes.h"
@@ -38,14 +39,15 @@ class LineReader {
 
 // Follows a running ping: translates each line as it comes and writes it to the output, then
 // collects the ping's exit and writes the statistics.
-void Relay(SpawnedProgram ping, PingCommand command, std::shared_ptr<ProgramOutput> output) {
+void Relay(SpawnedProgram ping, PingCommand command, std::shared_ptr<ProgramOutput> output, uint64_t started_ms) {
   IputilsPingTranscript transcript(std::move(command));
+  auto elapsed_ms = [started_ms] { return RealClock().NowMs() - started_ms; };
   auto write = [&](const std::vector<std::string>& lines) {
     for (const std::string& line : lines) output->WriteLine(line);
   };
   LineReader readers[2];
   pollfd fds[2] = {{ping.out, POLLIN, 0}, {ping.err, POLLIN, 0}};
-  auto on_output = [&](const std::string& line) { write(transcript.OnOutput(line)); };
+  auto on_output = [&](const std::string& line) { write(transcript.OnOutput(line, elapsed_ms())); };
   auto on_error = [&](const std::string& line) {
     bool understood = true;
     write(transcript.OnError(line, understood));
@@ -77,16 +79,19 @@ void Relay(SpawnedProgram ping, PingCommand command, std::shared_ptr<ProgramOutp
   int status = 0;
   while (waitpid(ping.pid, &status, 0) < 0 && errno == EINTR) {
   }
-  write(transcript.Finish());
+  write(transcript.Finish(elapsed_ms()));
 }
 
 class HostProcessesImpl final : public Processes {
  public:
   DWORD StartPing(const PingCommand& command, std::shared_ptr<ProgramOutput> output) override {
+    // The transcript's clock starts before ping's, so that it never runs behind ping's requests.
+    const uint64_t started_ms = RealClock().NowMs();
     SpawnedProgram ping = Spawn(IputilsPingArguments(command), true);
     if (ping.pid < 0) return ping.error == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
-    RunInBackground("ping " + command.target,
-                    [ping, command, output = std::move(output)] { Relay(ping, command, output); });
+    RunInBackground("ping " + command.target, [ping, command, output = std::move(output), started_ms] {
+      Relay(ping, command, output, started_ms);
+    });
     return ERROR_SUCCESS;
   }
 };

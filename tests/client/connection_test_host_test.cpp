@@ -79,7 +79,7 @@ class TwoUsersTest : public ::testing::Test {
     std::string result;
   };
   // Runs the wizard's reachability test as the wizard user, with the gateway and no DNS given.
-  Outcome RunWizard(const std::vector<std::string>& extra) {
+  Outcome RunWizard(const std::vector<std::string>& extra, const std::string& tmpdir = "") {
     std::vector<std::string> command = {"setpriv",
                                         "--reuid=" + std::to_string(kWizardUser),
                                         "--regid=" + std::to_string(kWizardUser),
@@ -87,8 +87,9 @@ class TwoUsersTest : public ::testing::Test {
                                         "env",
                                         "-u",
                                         "XDG_RUNTIME_DIR",
+                                        "LC_ALL=C",
                                         "HOME=" + home_.path().string(),
-                                        "TMPDIR=" + shared_.path().string(),
+                                        "TMPDIR=" + (tmpdir.empty() ? shared_.path().string() : tmpdir),
                                         CONNECTION_TEST_INSTANCE,
                                         "192.168.1.1",
                                         "..."};
@@ -136,6 +137,13 @@ TEST_F(TwoUsersTest, WhatTheOtherUserPlantsNeverDecidesTheTest) {
     EXPECT_EQ(status.st_mode & 0777, 0700u);
     if (c.planted == Planted::kForeignFolder) {
       EXPECT_TRUE(folder.starts_with(UsualFolder().string() + "-")) << folder;
+      // The next run takes the same folder again: runs leave no further ones behind.
+      EXPECT_EQ(RunWizard(c.answering).folder, outcome.folder);
+      size_t beside = 0;
+      for (const auto& entry : fs::directory_iterator(shared_.path())) {
+        beside += entry.path().string().starts_with(UsualFolder().string() + "-");
+      }
+      EXPECT_EQ(beside, 1u);
     } else {
       EXPECT_EQ(folder, UsualFolder().string() + "/");
     }
@@ -148,6 +156,22 @@ TEST_F(TwoUsersTest, WhatTheOtherUserPlantsNeverDecidesTheTest) {
     fs::remove_all(UsualFolder());
     for (const auto& entry : fs::directory_iterator(shared_.path())) fs::remove_all(entry.path());
   }
+}
+
+// A TMPDIR whose name the code page cannot hold: the logs were once written under its "?" form,
+// which another user could make, and every target failed. Now /tmp serves instead.
+TEST_F(TwoUsersTest, ATmpdirTheCodePageCannotNameGivesWayToTmp) {
+  const fs::path japanese = Shared("ab_\xE6\x97\xA5\xE6\x9C\xAC");  // "ab_日本"
+  fs::create_directories(japanese);
+  fs::permissions(japanese, fs::perms::all | fs::perms::sticky_bit);
+  const fs::path in_tmp = fs::path("/tmp") / ("orvo-nas-setup-wizard-" + std::to_string(kWizardUser));
+  const bool existed = fs::exists(fs::symlink_status(in_tmp));
+  const Outcome outcome = RunWizard({"answer=192.168.1.1", "answer=8.8.8.8"}, japanese.string());
+  EXPECT_EQ(outcome.result, "result 4 pings 2");
+  EXPECT_TRUE(outcome.folder.starts_with("folder " + in_tmp.string())) << outcome.folder;
+  EXPECT_TRUE(fs::is_empty(japanese));
+  EXPECT_FALSE(fs::exists(Shared("ab_??")));
+  if (!existed) fs::remove_all(in_tmp);
 }
 
 // Given the shared folder itself, as the platform's own temporary folder once was: what the

@@ -10,7 +10,10 @@
 
 #include "client/form_connection_test.h"
 #include "platform/clock.h"
+#include "platform/code_page.h"
 #include "platform/exception.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
 #include "platform/log_debug.h"
 #include "platform/virtual_clock.h"
 #include "scratch_folder.h"
@@ -245,8 +248,71 @@ TEST_F(ConnectionTestTest, RunPingStartsTheCommandHidden) {
   // A temporary folder with a blank still gets its file.
   const std::filesystem::path spaced = temp_.path() / "with blank";
   std::filesystem::create_directories(spaced);
+  world_.drives().SetTempFolder(spaced.string() + "/");
   form_->RunPing(AnsiString((spaced / "pingGateway.txt").string()), AnsiString("10.1.2.3"));
   EXPECT_TRUE(std::filesystem::exists(spaced / "pingGateway.txt"));
+  platform::Sleep(20000);
+}
+
+// The host text becomes part of the ping's command line: only a dotted address is handed over.
+// Anything else fails its target at once, unpinged, and nothing of it reaches the command line.
+TEST_F(ConnectionTestTest, AHostThatIsNotADottedAddressFailsItsTargetUnpinged) {
+  Answer(kGateway);
+  Answer("8.8.8.8");
+  const std::string kept = "the user's own file";
+  const std::string a_txt = temp_.Write("a.txt", kept);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(temp_.path());
+  const char* refused[] = {
+      "1.1.>a.txt", "1.1.1.1 > a.txt", "10.0.0.1 -t", "-n 1 10.0.0.1", "256.1.1.1", "1.2.3",     "1.2.3.4.5",
+      "1..2.3",     "1.2.3.1000",      "a.b.c.d",     " 10.0.0.1",     "10.0.0.1 ", "1.2.3.4\"", ""};
+  for (const char* host : refused) {
+    const size_t pings = world_.processes().Pings().size();
+    const uint64_t start = Now();
+    EXPECT_EQ(Run(host, "..."), 0) << host;
+    EXPECT_EQ(world_.processes().Pings().size(), pings) << host;
+    EXPECT_EQ(Now() - start, 100u) << host;  // no checks: it fails at once
+    // Given as the primary DNS, only that target fails.
+    EXPECT_EQ(Run(kGateway, host), 2) << host;
+    const Targets all = Pinged();
+    EXPECT_EQ(Targets(all.begin() + static_cast<long>(pings), all.end()), (Targets{kGateway, "8.8.8.8"})) << host;
+    platform::Sleep(20000);  // the last pings end
+  }
+  std::filesystem::current_path(before);
+  std::ifstream in(a_txt);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), kept);
+  // Every form of an address of four octets is one.
+  for (const char* host : {"0.0.0.0", "255.255.255.255", "10.0.0.01", "192.168.001.1"}) {
+    const size_t pings = world_.processes().Pings().size();
+    Run(host, "...");
+    ASSERT_GT(Pinged().size(), pings) << host;
+    EXPECT_EQ(Pinged()[pings], host);
+    platform::Sleep(20000);
+  }
+}
+
+// A temporary folder whose name the code page cannot hold would be reached under its "?" form:
+// the test gets no folder, and every target it would ping fails, as without a folder.
+TEST_F(ConnectionTestTest, ATemporaryFolderTheCodePageCannotNameIsNotUsed) {
+  const std::filesystem::path japanese = temp_.path() / "ab_\xE6\x97\xA5\xE6\x9C\xAC";
+  std::filesystem::create_directories(japanese);
+  world_.drives().SetTempFolder(japanese.string() + "/");
+  Answer(kGateway);
+  Answer("8.8.8.8");
+  platform::SetSystemCodePage(1252);
+  char folder[512] = {};
+  EXPECT_EQ(platform::GetTempPathA(sizeof folder, folder), 0u);
+  EXPECT_EQ(platform::GetLastError(), platform::ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(Run(kGateway, "..."), 0);
+  EXPECT_TRUE(Pinged().empty());
+  EXPECT_FALSE(std::filesystem::exists(temp_.path() / "ab_??"));
+  // Where the code page holds the name, the folder is used.
+  platform::SetSystemCodePage(932);
+  EXPECT_EQ(Run(kGateway, "..."), 4);
+  EXPECT_TRUE(std::filesystem::exists(japanese / "pingGateway.txt"));
+  platform::SetSystemCodePage(0);
   platform::Sleep(20000);
 }
 

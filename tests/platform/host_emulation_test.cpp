@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -39,8 +40,25 @@ std::string Read(const std::string& file) {
   return text.str();
 }
 
-TEST(HostPingTest, ARealPingThroughWinExecWritesWindowsReplyLines) {
+// The host's drives with a temporary folder of the test's own, where cmd may write its logs.
+class HostPingTest : public ::testing::Test {
+ protected:
+  HostPingTest() {
+    HostDriveSources sources;
+    sources.state_folder = temp.File("state");
+    sources.temp_folder = temp.path().string() + "/";
+    drives_ = MakeHostDrives(sources);
+    InstallDrives(drives_.get());
+  }
+  ~HostPingTest() override { InstallDrives(nullptr); }
+
   ScratchFolder temp;
+
+ private:
+  std::unique_ptr<Drives> drives_;
+};
+
+TEST_F(HostPingTest, ARealPingThroughWinExecWritesWindowsReplyLines) {
   const std::string file = temp.File("pingGateway.txt");
   const std::string line = "cmd.exe /c ping 127.0.0.1 > " + file;
   ASSERT_GT(WinExec(line.c_str(), SW_HIDE), 31u);
@@ -55,8 +73,7 @@ TEST(HostPingTest, ARealPingThroughWinExecWritesWindowsReplyLines) {
   EXPECT_NE(output.find("Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),"), std::string::npos) << output;
 }
 
-TEST(HostPingTest, AnUnknownHostIsToldAsWindowsTellsIt) {
-  ScratchFolder temp;
+TEST_F(HostPingTest, AnUnknownHostIsToldAsWindowsTellsIt) {
   const std::string file = temp.File("pingPrimaryDNS.txt");
   const std::string line = "cmd.exe /c ping no-such-host.invalid > " + file;
   ASSERT_GT(WinExec(line.c_str(), SW_HIDE), 31u);

@@ -61,7 +61,11 @@ TEST(CommandLineTest, CmdCommandsAndTheirRedirections) {
       {"ping 10.0.0.1 > /tmp/pingGateway.txt", {"ping", "10.0.0.1"}, {{1, false, "/tmp/pingGateway.txt", -1}}, ""},
       {"ping 10.0.0.1>/tmp/a.txt", {"ping", "10.0.0.1"}, {{1, false, "/tmp/a.txt", -1}}, ""},
       {"ping x >> log 2>&1", {"ping", "x"}, {{1, true, "log", -1}, {2, false, "", 1}}, ""},
-      {"ping x 2> err < in", {"ping", "x"}, {{2, false, "err", -1}, {0, false, "in", -1}}, ""},
+      {"ping x 2> err < in", {"ping", "x"}, {{2, false, "err", -1}, {0, false, "in", -1, true}}, ""},
+      // "<" reads whatever handle it names.
+      {"ping x 1< in", {"ping", "x"}, {{1, false, "in", -1, true}}, ""},
+      // A host text with a ">" in it ends its word there.
+      {"ping 1.1.>a.txt > /tmp/p.txt", {"ping", "1.1."}, {{1, false, "a.txt", -1}, {1, false, "/tmp/p.txt", -1}}, ""},
       {"ping x > \"C:\\Temp Folder\\p.txt\"", {"ping", "x"}, {{1, false, "C:\\Temp Folder\\p.txt", -1}}, ""},
       {"ping x | find \"TTL\"", {"ping", "x"}, {}, "|"},
       {"ping x && del y", {"ping", "x"}, {}, "&&"},
@@ -73,6 +77,34 @@ TEST(CommandLineTest, CmdCommandsAndTheirRedirections) {
     EXPECT_EQ(command.redirections, c.redirections) << c.text;
     EXPECT_EQ(command.unsupported, c.unsupported) << c.text;
   }
+}
+
+TEST(CommandLineTest, OnlyFilesRightInsideTheTemporaryFolderMayBeWritten) {
+  const struct {
+    const char* target;
+    bool writable;
+  } cases[] = {
+      {"/run/user/1000/orvo/pingGateway.txt", true},
+      {"/run/user/1000/orvo//pingGateway.txt", true},
+      {"/run/user/1000/orvo/./pingGateway.txt", true},
+      {"/run/user/1000/orvo/sub/pingGateway.txt", false},
+      {"/run/user/1000/orvo/../pingGateway.txt", false},
+      {"/run/user/1000/orvo/sub/../../orvo-other/x", false},
+      {"/run/user/1000/orvo", false},
+      {"/run/user/1000/orvo/", false},
+      {"/run/user/1000/orvo/..", false},
+      {"/run/user/1000/orvo-other/pingGateway.txt", false},
+      {"pingGateway.txt", false},  // the working folder, whatever it is
+      {"orvo/pingGateway.txt", false},
+      {"/etc/passwd", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsWritableRedirectionTarget(c.target, "/run/user/1000/orvo/"), c.writable) << c.target;
+  }
+  EXPECT_TRUE(IsWritableRedirectionTarget("/tmp/t/p.txt", "/tmp/t"));
+  EXPECT_FALSE(IsWritableRedirectionTarget("/tmp/t/p.txt", ""));
+  EXPECT_FALSE(IsWritableRedirectionTarget("/tmp/t/p.txt", "t/"));
 }
 
 TEST(PingCommandTest, OptionsAndRefusals) {
@@ -96,17 +128,18 @@ TEST(PingCommandTest, OptionsAndRefusals) {
   }
 }
 
-// Feeds iputils' lines (stdout unless they start with "!") and collects the Windows lines.
-Lines Translate(const PingCommand& command, const Lines& iputils) {
+// Feeds iputils' lines (stdout unless they start with "!") and collects the Windows lines; each
+// line comes `elapsed_ms` after the start (by default long after every request was sent).
+Lines Translate(const PingCommand& command, const Lines& iputils, uint64_t elapsed_ms = 600'000) {
   IputilsPingTranscript transcript(command);
   Lines out;
   for (const std::string& line : iputils) {
     bool understood = true;
     const Lines got =
-        line.starts_with("!") ? transcript.OnError(line.substr(1), understood) : transcript.OnOutput(line);
+        line.starts_with("!") ? transcript.OnError(line.substr(1), understood) : transcript.OnOutput(line, elapsed_ms);
     out.insert(out.end(), got.begin(), got.end());
   }
-  const Lines end = transcript.Finish();
+  const Lines end = transcript.Finish(elapsed_ms);
   out.insert(out.end(), end.begin(), end.end());
   return out;
 }
@@ -184,6 +217,88 @@ TEST(IputilsPingTest, FailuresBecomeWhatWindowsPrints) {
   for (const auto& c : cases) EXPECT_EQ(Translate({c.target, c.count}, c.iputils), c.windows) << c.name;
 }
 
+// The Windows lines of a run of 10.0.0.1: the header, the request lines, the packet counts and,
+// when given, the round-trip times.
+Lines RunOfTenZeroZeroOne(const Lines& requests, const std::string& counts, const std::string& times = "") {
+  Lines lines = {"", "Pinging 10.0.0.1 with 32 bytes of data:"};
+  lines.insert(lines.end(), requests.begin(), requests.end());
+  lines.insert(lines.end(), {"", "Ping statistics for 10.0.0.1:", "    Packets: " + counts});
+  if (!times.empty()) lines.insert(lines.end(), {"Approximate round trip times in milli-seconds:", "    " + times});
+  return lines;
+}
+
+// Numbers no iputils prints, and replies to requests that were never sent: nothing raises, what
+// is printed is clamped, and a run prints one line for each request it sent, no more.
+TEST(IputilsPingTest, NumbersAndRepliesNoPingSendsAreBounded) {
+  const std::string header = "PING 10.0.0.1 (10.0.0.1) 32(60) bytes of data.";
+  const std::string timed_out = "Request timed out.";
+  const std::string big = "4294967296";  // 2^32
+  const std::string twenty = "98765432109876543210";
+  const std::string one_ms = "Reply from 10.0.0.1: bytes=32 time=1ms TTL=64";
+  const struct {
+    const char* name;
+    uint32_t count;
+    bool until_stopped;
+    uint64_t elapsed_ms;
+    Lines iputils;
+    Lines windows;
+  } cases[] = {
+      {"numbers of twenty digits",
+       1,
+       false,
+       2000,
+       {header, twenty + " bytes from 10.0.0.1: icmp_seq=1 ttl=" + twenty + " time=" + twenty + " ms"},
+       RunOfTenZeroZeroOne({"Reply from 10.0.0.1: bytes=65527 time=4294967295ms TTL=255"},
+                           "Sent = 1, Received = 1, Lost = 0 (0% loss),",
+                           "Minimum = 4294967295ms, Maximum = 4294967295ms, Average = 4294967295ms")},
+      {"a time of a point alone, and one of 2^32 ms",
+       2,
+       false,
+       3000,
+       {header, "40 bytes from 10.0.0.1: icmp_seq=1 ttl=64 time=. ms",
+        "40 bytes from 10.0.0.1: icmp_seq=2 ttl=64 time=" + big + ".5 ms"},
+       RunOfTenZeroZeroOne(
+           {"Reply from 10.0.0.1: bytes=32 time<1ms TTL=64", "Reply from 10.0.0.1: bytes=32 time=4294967295ms TTL=64"},
+           "Sent = 2, Received = 2, Lost = 0 (0% loss),",
+           "Minimum = 0ms, Maximum = 4294967295ms, Average = 2147483647ms")},
+      {"the last sequence number there is",
+       2,
+       false,
+       3000,
+       {header, "40 bytes from 10.0.0.1: icmp_seq=4294967295 ttl=64 time=1 ms",
+        "From 10.0.0.1 icmp_seq=" + twenty + " Destination Host Unreachable"},
+       RunOfTenZeroZeroOne({timed_out, timed_out}, "Sent = 2, Received = 0, Lost = 2 (100% loss),")},
+      {"a spoofed reply far after a four-ping run's last request",
+       4,
+       false,
+       5000,
+       {header, "40 bytes from 10.0.0.1: icmp_seq=1 ttl=64 time=1 ms",
+        "40 bytes from 10.0.0.1: icmp_seq=65535 ttl=64 time=1 ms"},
+       RunOfTenZeroZeroOne({one_ms, timed_out, timed_out, timed_out}, "Sent = 4, Received = 1, Lost = 3 (75% loss),",
+                           "Minimum = 1ms, Maximum = 1ms, Average = 1ms")},
+      {"a run until stopped: a reply further ahead than a request a second",
+       4,
+       true,
+       1500,
+       {header, "40 bytes from 10.0.0.1: icmp_seq=3 ttl=64 time=1 ms",
+        "40 bytes from 10.0.0.1: icmp_seq=4 ttl=64 time=1 ms", "9 packets transmitted, 1 received"},
+       RunOfTenZeroZeroOne({timed_out, timed_out, one_ms}, "Sent = 3, Received = 1, Lost = 2 (66% loss),",
+                           "Minimum = 1ms, Maximum = 1ms, Average = 1ms")},
+      {"a line longer than any ping's",
+       1,
+       false,
+       2000,
+       {header, "40 bytes from 10.0.0.1: icmp_seq=1 ttl=64 time=1 ms" + std::string(2000, ' ')},
+       RunOfTenZeroZeroOne({timed_out}, "Sent = 1, Received = 0, Lost = 1 (100% loss),")},
+  };
+  for (const auto& c : cases) {
+    PingCommand command{"10.0.0.1"};
+    command.count = c.count;
+    command.until_stopped = c.until_stopped;
+    EXPECT_EQ(Translate(command, c.iputils, c.elapsed_ms), c.windows) << c.name;
+  }
+}
+
 TEST(IputilsPingTest, ArgumentsKeepTheTargetFromBeingAnOption) {
   EXPECT_EQ(IputilsPingArguments({"-f", 2, false, 64, 1500}),
             (Lines{"ping", "-n", "-c", "2", "-s", "64", "-W", "2", "--", "-f"}));
@@ -207,6 +322,7 @@ class WinExecTest : public ::testing::Test {
   WinExecTest() {
     std::filesystem::create_directories(disc_.path() / "Software Add-ins");
     drives_.SetLocalDrive('E', DRIVE_CDROM, disc_.path().string());
+    drives_.SetTempFolder(temp_.path().string() + "/");
     InstallDrives(&drives_);
     InstallProcesses(&processes_);
     InstallShell(&shell_);
@@ -285,6 +401,46 @@ TEST_F(WinExecTest, ARedirectionWritesOnlyARegularFileAndNeverWaits) {
   char byte;
   EXPECT_EQ(::read(listening, &byte, 1), 0);  // nothing was written into the FIFO
   ::close(listening);
+}
+
+// A line may name any file, as a host text with a ">" did ("1.1.>a.txt" emptied a.txt in the
+// working folder): only files right inside the temporary folder are ever written, and a line that
+// names any other is refused before it opens the first, so it empties nothing.
+TEST_F(WinExecTest, NothingButFilesOfTheTemporaryFolderIsEverWritten) {
+  ScratchFolder work;
+  const std::string kept = "the user's own file";
+  const std::string in_work = work.Write("a.txt", kept);
+  std::filesystem::create_directories(temp_.path() / "sub");
+  const std::string in_sub = temp_.Write("sub/pingGateway.txt", kept);
+  const std::string log = temp_.File("pingGateway.txt");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(work.path());
+  const struct {
+    std::string line;
+    bool refused;
+    bool log_written;
+  } cases[] = {
+      {"cmd.exe /c ping 1.1.>a.txt > " + log, true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + log + " 2> a.txt", true, false},
+      {"cmd.exe /c ping 10.0.0.1 >> " + in_work, true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + in_sub, true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + temp_.File("sub/../../a.txt"), true, false},
+      {"cmd.exe /c ping 10.0.0.1 > " + temp_.File("sub/../pingGateway.txt"), false, true},
+      {"cmd.exe /c ping 10.0.0.1 1< " + in_work, false, false},  // read, not written
+  };
+  for (const auto& c : cases) {
+    processes_.started.clear();
+    std::filesystem::remove(log);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(WinExec(c.line.c_str(), SW_HIDE), 33u) << c.line;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.refused ? "Access is denied.\n" : "") << c.line;
+    EXPECT_EQ(processes_.started.size(), c.refused ? 0u : 1u) << c.line;
+    EXPECT_EQ(std::filesystem::exists(log), c.log_written) << c.line;
+  }
+  std::filesystem::current_path(before);
+  EXPECT_EQ(Read(in_work), kept);
+  EXPECT_EQ(Read(in_sub), kept);
+  EXPECT_FALSE(std::filesystem::exists(temp_.path().parent_path() / "a.txt"));
 }
 
 TEST_F(WinExecTest, WhatTheEmulationDoesNotRun) {

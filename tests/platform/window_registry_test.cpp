@@ -5,11 +5,15 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <memory>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "../support/child_process.h"
+#include "child_process.h"
+#include "platform/temp_folder.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -18,7 +22,42 @@ using platform::HWND;
 // A title no other test process uses at the same time.
 std::string UniqueTitle(const std::string& base) { return base + " " + std::to_string(getpid()); }
 
-TEST(WindowRegistry, FindsThisProcessWindowsByClassAndTitle) {
+const std::string kUsualFolder = "orvo-nas-setup-wizard-" + std::to_string(geteuid());
+
+// The instances meet in the user's private temporary folder: here one in a folder of the test's
+// own, open to all as /tmp is, so that another user can try what they can there.
+class WindowRegistryTest : public ::testing::Test {
+ protected:
+  WindowRegistryTest() {
+    std::filesystem::permissions(scratch_.path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    for (const char* name : {"TMPDIR", "XDG_RUNTIME_DIR"}) {
+      const char* value = std::getenv(name);
+      saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+    }
+    setenv("TMPDIR", scratch_.path().c_str(), 1);
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+  ~WindowRegistryTest() override {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+  // The sockets of the instances in a folder.
+  static size_t SocketsIn(const std::string& folder) {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) count += entry.is_socket();
+    return count;
+  }
+
+  ScratchFolder scratch_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(WindowRegistryTest, FindsThisProcessWindowsByClassAndTitle) {
   const std::string title = UniqueTitle("Orvo NAS Setup Wizard");
   std::vector<int> shown;
   int fronted = 0;
@@ -56,7 +95,7 @@ TEST(WindowRegistry, FindsThisProcessWindowsByClassAndTitle) {
   EXPECT_FALSE(platform::ShowWindow(nullptr, platform::SW_SHOW));
 }
 
-TEST(WindowRegistry, SecondInstanceFindsTheFirstAndAsksItToShowItself) {
+TEST_F(WindowRegistryTest, SecondInstanceFindsTheFirstAndAsksItToShowItself) {
   const std::string title = UniqueTitle("Orvo NAS Setup Wizard");
   ChildProcess first({WINDOW_INSTANCE, title});
   ASSERT_EQ(first.ReadLine(), "ready");
@@ -84,10 +123,34 @@ TEST(WindowRegistry, SecondInstanceFindsTheFirstAndAsksItToShowItself) {
   EXPECT_EQ(first.Wait(), 0);
   EXPECT_EQ(platform::FindWindowA("Tform_Main", title.c_str()), nullptr);
   EXPECT_FALSE(platform::ShowWindow(main, platform::SW_SHOW));
+  const std::string folder = platform::HostTempFolder();
+  EXPECT_EQ(SocketsIn(folder), 0u) << "an instance takes its socket along";
+
+  // One that was killed leaves its socket; the next lookup finds nobody there and removes it.
+  ChildProcess killed({WINDOW_INSTANCE, title});
+  ASSERT_EQ(killed.ReadLine(), "ready");
+  EXPECT_EQ(SocketsIn(folder), 1u);
+  killed.Terminate();
+  EXPECT_EQ(killed.Wait(), -1);
+  EXPECT_EQ(SocketsIn(folder), 1u);
+  EXPECT_EQ(platform::FindWindowA("Tform_Main", title.c_str()), nullptr);
+  EXPECT_EQ(SocketsIn(folder), 0u);
+  // One of another display is not looked at by that lookup; the next server to start removes it.
+  ChildProcess elsewhere_killed({"env", "DISPLAY=elsewhere:4711", WINDOW_INSTANCE, title});
+  ASSERT_EQ(elsewhere_killed.ReadLine(), "ready");
+  elsewhere_killed.Terminate();
+  EXPECT_EQ(elsewhere_killed.Wait(), -1);
+  EXPECT_EQ(platform::FindWindowA("Tform_Main", title.c_str()), nullptr);
+  EXPECT_EQ(SocketsIn(folder), 1u);
+  platform::StartWindowServer();
+  EXPECT_EQ(SocketsIn(folder), 1u) << "only this process's own";
+  platform::StopWindowServer();
+  EXPECT_EQ(SocketsIn(folder), 0u);
 }
 
-// The abstract socket names a process answers under: its own, then the further ones.
-std::vector<std::string> NamesOfThisProcess() {
+// The names another user could guess for this process: those the registry once took, abstract
+// names any user may bind.
+std::vector<std::string> GuessableNames() {
   std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
   for (char& c : display) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
@@ -99,45 +162,40 @@ std::vector<std::string> NamesOfThisProcess() {
   return names;
 }
 
-// Another user's program that holds the given names (as root the squatter is another user).
-std::unique_ptr<ChildProcess> Squat(const std::vector<std::string>& names) {
-  std::vector<std::string> command;
-  if (geteuid() == 0) command = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-  command.push_back(WINDOW_INSTANCE);
-  command.push_back("squat");
-  command.insert(command.end(), names.begin(), names.end());
-  auto squatter = std::make_unique<ChildProcess>(command);
-  EXPECT_EQ(squatter->ReadLine(), "ready");
-  return squatter;
-}
-
-// A name held by another program never ends this one: it answers under a further name, or, with
-// every name held, runs on unfound. Either way a line says so.
-TEST(WindowRegistry, ANameHeldByAnotherProgramNeverEndsTheProgram) {
+// Another user of the PC holds every name it could guess for this process, takes the usual name
+// of the user's temporary folder and floods whatever sockets of this process it can think of;
+// yet a second start of this user on this display finds this one every time, and none of the
+// other user's attempts connects.
+TEST_F(WindowRegistryTest, AnotherUserNeitherHoldsNorFloodsTheName) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
   const std::string title = UniqueTitle("Orvo NAS Setup Wizard");
   HWND app = platform::RegisterWindow("TApplication", title, {[](int) {}, [] {}});
   HWND main = platform::RegisterWindow("Tform_Main", title, {[](int) {}, [] {}});
-  const std::vector<std::string> names = NamesOfThisProcess();
-  const struct {
-    size_t held;
-    int second_start;  // the exit code of a second instance asking for the windows
-    const char* line;
-  } cases[] = {
-      {1, 0, "answers as"},
-      {names.size(), 1, "every name of this process is held by another program"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.held);
-    const auto squatter = Squat({names.begin(), names.begin() + static_cast<long>(c.held)});
-    ::testing::internal::CaptureStderr();
-    platform::StartWindowServer();
-    const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find(c.line), std::string::npos) << said;
+  std::vector<std::string> command = {"setpriv",       "--reuid=65534", "--regid=65534", "--clear-groups",
+                                      WINDOW_INSTANCE, "squat",         kUsualFolder,    std::to_string(getpid())};
+  for (const std::string& name : GuessableNames()) command.push_back(name);
+  ChildProcess other(command);
+  ASSERT_EQ(other.ReadLine(), "ready");
+
+  ::testing::internal::CaptureStderr();
+  platform::StartWindowServer();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("is not a private folder of this user; temporary files go to"), std::string::npos) << said;
+  EXPECT_EQ(said.find("window registry"), std::string::npos) << said;
+  for (int start = 0; start < 5; ++start) {
     ChildProcess second({WINDOW_INSTANCE, "ask", title});
-    EXPECT_EQ(second.Wait(), c.second_start);
-    EXPECT_EQ(platform::FindWindowA("Tform_Main", title.c_str()), main);
-    platform::StopWindowServer();
+    EXPECT_EQ(second.Wait(), 0) << "start " << start;
   }
+  other.CloseStdin();
+  EXPECT_EQ(other.ReadLine(), "attempts made connected 0");
+  EXPECT_EQ(other.Wait(), 0);
+
+  // The socket lives in the user's own folder beside the taken name, and goes with the server.
+  const std::string folder = platform::HostTempFolder();
+  ASSERT_TRUE(folder.starts_with((scratch_.path() / kUsualFolder).string() + "-")) << folder;
+  EXPECT_EQ(SocketsIn(folder), 1u);
+  platform::StopWindowServer();
+  EXPECT_EQ(SocketsIn(folder), 0u);
   platform::UnregisterWindow(app);
   platform::UnregisterWindow(main);
 }

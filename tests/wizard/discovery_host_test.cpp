@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "host_fixture.h"
+#include "link/this_pc.h"
 
 namespace {
 
@@ -30,6 +32,32 @@ TEST_F(DiscoveryHostTest, BoxesOnBothAdaptersSubnetsAreListedWithTheirOwnAddress
     EXPECT_EQ(row->Caption(), expected) << ip;
   }
   EXPECT_EQ(form_Main->lab_DeviceDiscoveryResult->Caption(), "Device Found:  3");
+}
+
+// Another user of the PC runs a program that poses as a box, sending discovery replies from the
+// loopback address and from the PC's own address (all it can send from without privileges) with
+// a name that sorts above the real box's: only the real box is listed. A box simulator on this
+// PC is listed only when the environment asks for it.
+TEST_F(DiscoveryHostTest, AnotherUsersProgramPosingAsABoxIsNotListed) {
+  StartBoxes(0, {"10.77.0.2"});
+  StartWizard({"10.77.0.2"});
+  ChildProcess impostor({"ip", "netns", "exec", net_->pc(), "setpriv", "--reuid=65534", "--regid=65534",
+                         "--clear-groups", BOX_IMPOSTOR, "NAS-0-", "127.0.0.1", netns::TestNetwork::PcAddress()});
+  ASSERT_EQ(impostor.ReadLine(), "ready");
+  form_Main->Show();
+  WaitForRoundEnd();
+  EXPECT_EQ(ListedAddresses(), std::set<std::string>{"10.77.0.2"}) << BoxErrors();
+  EXPECT_EQ(form_Main->ListView1->Item(0)->Caption(), "NAS-0-0");
+
+  // Its replies did reach the wizard: with the opt-in they are listed, and sort first.
+  setenv(kLocalBoxesVariable, "1", 1);
+  form_Main->btn_DeviceDiscoveryClick(form_Main->btn_DeviceDiscovery);
+  WaitForRoundEnd();
+  unsetenv(kLocalBoxesVariable);
+  EXPECT_EQ(ListedAddresses(), (std::set<std::string>{"10.77.0.2", "127.0.0.1", netns::TestNetwork::PcAddress()}));
+  EXPECT_EQ(form_Main->ListView1->Item(0)->Caption(), "NAS-0-");
+  impostor.CloseStdin();
+  EXPECT_EQ(impostor.Wait(), 0);
 }
 
 // As many boxes as one round can list (the device table holds 255), on both subnets: every round

@@ -12,8 +12,11 @@
 
 #include "device_page_support.h"
 #include "forwarding_sockets.h"
+#include "link/codec.h"
+#include "link/this_pc.h"
 #include "link/transport.h"
 #include "platform/log_debug.h"
+#include "sim/box/box.h"
 
 namespace {
 
@@ -67,6 +70,7 @@ class SlowAdapters final : public platform::Adapters {
     if (delay_ms.load() != 0) platform::Sleep(delay_ms.load());
     return inner_.GetAdaptersInfo(list, size);
   }
+  std::vector<uint32_t> OwnAddresses() override { return inner_.OwnAddresses(); }
 
  private:
   platform::Adapters& inner_;
@@ -252,6 +256,49 @@ TEST_F(DiscoveryTest, RepliesAreListedOnlyWhenTheyAreDiscoveryRepliesOfANasInMod
   EXPECT_TRUE(code_page_caption) << "the caption is the model name as received, read in the code page";
   EXPECT_TRUE(HasTrace("OPCode: OPERATION_MODE_WB"));
   EXPECT_TRUE(HasTrace("OPCode: OPERATION_MODE_AP"));
+}
+
+// Only a program of this PC, another user's too, can send from the loopback range or from the
+// PC's own addresses, and no box has them: such a reply is never listed, however well it poses
+// as a box, while the box on the LAN is. The environment's opt-in for a box simulator on this
+// machine lets them through.
+TEST_F(DiscoveryTest, RepliesFromThisPcAreNeverTakenForABox) {
+  world_.pc().AddInterface("lab", sim::Ipv4Of("10.0.0.5"), sim::Ipv4Of("255.255.255.252"), "Lab");
+  AddBoxAt("192.168.1.20", "NAS-220");
+  sim::BoxConfig posing;
+  posing.model_name = "NAS-120";  // sorts above the real box, and would be chosen
+  NasPacket request{};
+  BuildDiscoveryRequest(request);
+  const std::vector<uint8_t> reply = sim::Box(posing).HandleDatagram(request, 0, "10.0.0.5:9999").at(0);
+  NasPacket packet{};
+  std::copy(reply.begin(), reply.end(), packet.begin());
+  const std::set<std::string> here = {"127.0.0.1", "127.255.0.9", "192.168.1.100", "10.0.0.5"};
+  for (const bool opted_in : {false, true}) {
+    SCOPED_TRACE(opted_in);
+    if (opted_in) setenv(kLocalBoxesVariable, "1", 1);
+    all_traces_.clear();
+    if (opted_in) {
+      ClickRefresh();
+    } else {
+      Start();
+    }
+    for (const std::string& sender : here) {
+      platform::SOCKADDR_IN from{};
+      from.sin_family = platform::kAfInet;
+      from.sin_port = platform::Htons(9999);
+      from.sin_addr.s_addr = platform::inet_addr(sender.c_str());
+      form_Main->GetDeviceDiscoveryRes(packet, from);
+      EXPECT_EQ(HasTrace("Tform_Main::GetDeviceDiscoveryRes- " + sender + " is this PC, not a box: reply dropped"),
+                !opted_in)
+          << sender;
+    }
+    WaitForRoundEnd();
+    std::set<std::string> expected = {"192.168.1.20"};
+    if (opted_in) expected.insert(here.begin(), here.end());
+    EXPECT_EQ(ListedAddresses(), expected);
+    EXPECT_EQ(Rows().at(0).at(1), opted_in ? "10.0.0.5" : "192.168.1.20");
+  }
+  unsetenv(kLocalBoxesVariable);
 }
 
 TEST_F(DiscoveryTest, TheFirstReplyFromAnAddressWinsEvenWhenALaterOneDiffers) {

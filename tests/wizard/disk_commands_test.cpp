@@ -4,6 +4,7 @@
 
 #include "exchange_fixture.h"
 #include "link/disk_command.h"
+#include "link/this_pc.h"
 #include "link/transport.h"
 #include "wizard/dialogs/apply_progress.h"
 #include "wizard/main_form.h"
@@ -177,6 +178,30 @@ TEST_F(DiskCommandTest, RepliesThatDoNotCountLeaveTheCommandToItsTimeOut) {
     EXPECT_FALSE(f.timer_RAIDExec->Enabled());
     EXPECT_EQ(g_App_end.load(), 1) << "the receiver is stopped";
   }
+}
+
+// A reply from this PC itself (here its own address, as the device list holds it only with the
+// opt-in for a box simulator on this machine) is some program of the PC, not a box: it never
+// decides the command, which ends by its time-out.
+TEST_F(DiskCommandTest, AReplyFromThisPcNeverDecidesTheCommand) {
+  Start(false);
+  ListTheBox("192.168.1.100");
+  for (const bool opted_in : {false, true}) {
+    SCOPED_TRACE(opted_in);
+    if (opted_in) setenv(kLocalBoxesVariable, "1", 1);
+    form_Main->SelectedNasRecord.diskLayout = {-1, 0, 0, 0, 0};
+    traces_.clear();
+    world_.lan().After(100, [this] {
+      world_.lan().SendDatagram(world_.pc(), 9999, sim::Ipv4Of("192.168.1.100"), 9999,
+                                ScriptedDiskPeer::Reply("RAID1 EXT2"));
+    });
+    const uint64_t t0 = Now();
+    EXPECT_EQ(RunDiskCommand(RAID_GETRAIDSTATUS), opted_in ? RAIDCMD_OK : RAIDCMD_ERROR);
+    EXPECT_EQ(Now() - t0 >= 5000u, !opted_in);
+    EXPECT_EQ(Traced("Tform_Main::GetRAIDCommnadRes- 192.168.1.100 is this PC, not a box: reply dropped"), !opted_in);
+    EXPECT_EQ(form_Main->SelectedNasRecord.diskLayout.diskAmount, opted_in ? 2 : -1);
+  }
+  unsetenv(kLocalBoxesVariable);
 }
 
 // The format status moves the progress bar by the phase; -1 is a damaged disk, other negative

@@ -65,9 +65,10 @@ class ScriptedDiskPeer : public sim::UdpEndpoint {
   // Sends a disk-command reply with `text` to the PC's UDP port unasked.
   void Push(const std::string& text);
   void Deliver(const sim::Datagram& datagram) override;
+  // A disk-command reply with `text`.
+  static std::vector<uint8_t> Reply(const std::string& text);
 
  private:
-  static std::vector<uint8_t> Reply(const std::string& text);
   sim::Lan& lan_;
   sim::Host& host_;
   std::mutex mutex_;
