@@ -173,7 +173,10 @@ class TScreenPresenter::Window : public TFormWindow {
   }
 
   void StartMoveByCaption() override { owner_.MoveByCaption(*this); }
-  void BringToFront() override { SDL_RaiseWindow(sdl_); }
+  void BringToFront() override {
+    SDL_RaiseWindow(sdl_);
+    owner_.FocusActiveWindow();
+  }
 
  private:
   static bool SameRegion(const TWindowRegion& a, const TWindowRegion& b) {
@@ -405,10 +408,15 @@ TScreenPresenter::Window* TScreenPresenter::WindowOfId(uint32_t id) const {
   return nullptr;
 }
 
-TForm* TScreenPresenter::KeyboardTarget(Window* window) const {
-  // Keys typed into a window under a modal one belong to the modal window; keys typed ahead
-  // into a dialog that has closed since, to the window that is active now.
-  if (!app_.ModalForms().empty()) return app_.ModalForms().back();
+TForm* TScreenPresenter::KeyboardTarget(Window* window, bool key_down) {
+  // Keys typed into a window under a modal one belong to the modal window, which has the keyboard
+  // on the platform (type-ahead reaches the dialog that opened meanwhile); it comes to the front.
+  // Keys typed ahead into a dialog that has closed since go to the window that is active now.
+  if (!app_.ModalForms().empty()) {
+    TForm* modal = app_.ModalForms().back();
+    if (key_down && window && &window->Form() != modal) window->Form().RaiseModalAbove();
+    return modal;
+  }
   return window ? &window->Form() : app_.ActiveForm();
 }
 
@@ -502,7 +510,7 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
       return;
     }
     case SDL_TEXTINPUT: {
-      TForm* form = KeyboardTarget(WindowOfId(event.text.windowID));
+      TForm* form = KeyboardTarget(WindowOfId(event.text.windowID), false);
       std::string text = event.text.text;
       if (space_handled_ && text == " ") text.clear();
       space_handled_ = false;
@@ -531,7 +539,7 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
           if (app_.Minimized()) app_.Restore();
           return;
         case SDL_WINDOWEVENT_CLOSE:
-          window->Form().Close();
+          window->Form().CloseFromDesktop();
           return;
         default:
           return;
@@ -543,7 +551,7 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
 }
 
 void TScreenPresenter::HandleKey(const SDL_KeyboardEvent& key) {
-  TForm* form = KeyboardTarget(WindowOfId(key.windowID));
+  TForm* form = KeyboardTarget(WindowOfId(key.windowID), true);
   const uint16_t vk = VirtualKey(key.keysym.sym);
   if (!form || vk == 0) return;
   const TShiftState shift = Modifiers(key.keysym.mod);

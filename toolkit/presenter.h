@@ -60,7 +60,9 @@ class TScreenPresenter : public TEventSource {
   void Handle(const SDL_Event& event);
   void HandleKey(const SDL_KeyboardEvent& key);
   Window* WindowOfId(uint32_t id) const;
-  TForm* KeyboardTarget(Window* window) const;
+  // The form that takes a key typed into `window`; `key_down` brings a modal form above that
+  // window to the front.
+  TForm* KeyboardTarget(Window* window, bool key_down);
   void MoveByCaption(Window& window);
   void EndMove();
   void ApplyCursor();
