@@ -72,19 +72,19 @@ uint16_t VirtualKey(SDL_Keycode key) {
     case SDLK_INSERT:
       return VK_INSERT;
     case SDLK_END:
-      return 35;
+      return VK_END;
     case SDLK_HOME:
-      return 36;
+      return VK_HOME;
     case SDLK_LEFT:
-      return 37;
+      return VK_LEFT;
     case SDLK_UP:
-      return 38;
+      return VK_UP;
     case SDLK_RIGHT:
-      return 39;
+      return VK_RIGHT;
     case SDLK_DOWN:
-      return 40;
+      return VK_DOWN;
     case SDLK_DELETE:
-      return 46;
+      return VK_DELETE;
     default:
       break;
   }
