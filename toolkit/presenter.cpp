@@ -126,6 +126,9 @@ class TScreenPresenter::Window : public TFormWindow {
   TForm& Form() const { return form_; }
   // The window's pixels were lost (exposed): the picture already drawn goes up again.
   void Invalidate() { exposed_ = true; }
+  // The same at once, while the main thread is busy elsewhere: what is drawn now would run the
+  // grids' drawing handlers.
+  void ShowLastPicture() { Present(); }
 
   // Follows the form: size, region, place, caption and, when it changed, its pixels.
   void Apply(bool first = false, bool paint = true) {
@@ -292,11 +295,13 @@ TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(ap
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr);
   });
   app_.SetEventSource(this);
+  platform::InstallWaitKeeper(this);
   platform::StartWindowServer();
 }
 
 TScreenPresenter::~TScreenPresenter() {
   platform::StopWindowServer();
+  platform::InstallWaitKeeper(nullptr);
   app_.SetEventSource(nullptr);
   app_.SetExceptionDisplay(nullptr);
   SetClipboardProvider({});
@@ -315,6 +320,11 @@ bool TScreenPresenter::Alive(const TForm* form) const {
 }
 
 void TScreenPresenter::Update() {
+  struct Updating {
+    bool& flag;
+    explicit Updating(bool& f) : flag(f) { flag = true; }
+    ~Updating() { flag = false; }
+  } updating(updating_);
   publisher_.Sync();
   // Forms that went away, or are hidden, lose their window. The keyboard moves to the active
   // window first: once a focused window is gone, keys typed before a window manager (or nobody)
@@ -448,6 +458,26 @@ void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {
   if (::poll(waits, 2, timeout_ms) > 0 && (waits[1].revents & POLLIN)) {
     uint64_t count = 0;
     [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
+  }
+}
+
+namespace {
+int TakeExposure(void* exposed, SDL_Event* event) {
+  if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_EXPOSED) return 1;
+  static_cast<std::vector<uint32_t>*>(exposed)->push_back(event->window.windowID);
+  return 0;
+}
+}  // namespace
+
+void TScreenPresenter::KeepAlive() {
+  if (updating_) return;
+  // SDL answers the window manager's ping while it reads what the X server sent; the input it
+  // reads stays in its queue, in order, for the message loop after the wait.
+  SDL_PumpEvents();
+  std::vector<uint32_t> exposed;
+  SDL_FilterEvents(TakeExposure, &exposed);
+  for (const uint32_t id : exposed) {
+    if (Window* window = WindowOfId(id)) window->ShowLastPicture();
   }
 }
 

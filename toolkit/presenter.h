@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "platform/wait_keeper.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
 #include "toolkit/window_publisher.h"
@@ -27,9 +28,11 @@ class EDisplayError : public std::runtime_error {
 // forms through the same entry points as the test driver; the message loop waits here, woken
 // by input, by posted work and by timers. Only forms whose dirty flag is set are drawn again.
 // It also connects the desktop's clipboard and cursor, shows escaped exceptions in an error
-// box, and publishes the windows for a second instance. Needs the real clock; one at a time,
-// created and destroyed on the main thread, living longer than every thread that posts.
-class TScreenPresenter : public TEventSource {
+// box, and publishes the windows for a second instance. While the main thread is blocked in a
+// wait it keeps the windows alive (the window manager's ping, exposed windows), leaving the input
+// queued. Needs the real clock; one at a time, created and destroyed on the main thread, living
+// longer than every thread that posts.
+class TScreenPresenter : public TEventSource, public platform::WaitKeeper {
  public:
   // Opens the display named by $DISPLAY; EDisplayError when there is none.
   explicit TScreenPresenter(TApplication& app);
@@ -40,6 +43,7 @@ class TScreenPresenter : public TEventSource {
   bool DispatchPending() override;
   void WaitIdle(std::optional<uint64_t> deadline_ms) override;
   void Wake() override;
+  void KeepAlive() override;
 
   // Brings the windows up to date with the model now (the loop does it on every turn).
   void Update();
@@ -90,4 +94,7 @@ class TScreenPresenter : public TEventSource {
   };
   std::optional<Move> move_;
   bool space_handled_ = false;
+  // Bringing the windows up to date: a wait in there (a font that the painting waits for) leaves
+  // them as they are.
+  bool updating_ = false;
 };
