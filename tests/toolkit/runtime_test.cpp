@@ -171,6 +171,31 @@ TEST_F(RuntimeTest, NestedModalLoopsUnwindInOrder) {
   EXPECT_EQ(Now(), 300u);
 }
 
+// A posted message that opens a modal window runs the window's loop inside it. The messages posted
+// before it, behind it in the queue, run in that loop: they do not wait for the window to close (a
+// worker's call onto the main thread, the datagram of a discovery round).
+TEST_F(RuntimeTest, MessagesBehindOneThatOpensAModalWindowRunInsideItsLoop) {
+  TForm* dialog = new TForm(&app_);
+  TTimer fallback(&app_);
+  fallback.SetInterval(1000);
+  fallback.OnTimer = [&](TObject*) {
+    fallback.SetEnabled(false);
+    dialog->Close();
+  };
+  bool returned = false, ran_inside = false;
+  app_.Post([&] {
+    dialog->ShowModal();
+    returned = true;
+  });
+  app_.Post([&] {
+    ran_inside = dialog->Modal();
+    dialog->Close();
+  });
+  RunUntil([&] { return returned; });
+  EXPECT_TRUE(ran_inside);
+  EXPECT_EQ(Now(), 0u) << "the message behind waited for the window to close";
+}
+
 // Close asks the close query first, of a modal form as of any other, and a refused close changes
 // nothing: the modal display goes on, the window stays, the program runs on.
 TEST_F(RuntimeTest, CloseAsksTheCloseQueryFirstAndARefusalChangesNothing) {
