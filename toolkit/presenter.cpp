@@ -257,6 +257,10 @@ TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(ap
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // X11 gives the pressed window the pointer until the button is let go. SDL's own grab on top of
+  // it is let go only when SDL reads the release: read while a handler is busy, it took the next
+  // click in another window for the pressed one's.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   // Windows draw through X11's own framebuffer: an accelerated one would make SDL create the
@@ -300,8 +304,9 @@ TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(ap
 }
 
 TScreenPresenter::~TScreenPresenter() {
-  platform::StopWindowServer();
+  // Nothing keeps the windows alive from here on: stopping the window server waits.
   platform::InstallWaitKeeper(nullptr);
+  platform::StopWindowServer();
   app_.SetEventSource(nullptr);
   app_.SetExceptionDisplay(nullptr);
   SetClipboardProvider({});
@@ -433,12 +438,20 @@ TForm* TScreenPresenter::KeyboardTarget(Window* window, bool key_down) {
 bool TScreenPresenter::DispatchPending() {
   SDL_Event event;
   bool any = false;
-  while (SDL_PollEvent(&event)) {
+  // The input after an event whose handler ended a modal display (or the program) is for the
+  // windows as they are once the loop has let go of it, as the framework's loop takes one message
+  // at a time: a click queued during a dialog's wait reaches the window below once the dialog is
+  // gone, instead of meeting it still disabled.
+  while (!ModalDisplayEnding() && SDL_PollEvent(&event)) {
     any = true;
     Handle(event);
   }
   Update();
   return any;
+}
+
+bool TScreenPresenter::ModalDisplayEnding() const {
+  return app_.Terminated() || (!app_.ModalForms().empty() && app_.ModalForms().back()->ModalResult() != mrNone);
 }
 
 void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {

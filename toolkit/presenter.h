@@ -73,6 +73,8 @@ class TScreenPresenter : public TEventSource, public platform::WaitKeeper {
   // Gives the keyboard focus to the window of the application's active form, unless it has it.
   void FocusActiveWindow();
   bool Alive(const TForm* form) const;
+  // A handler asked the innermost modal loop (or the program) to end.
+  bool ModalDisplayEnding() const;
 
   TApplication& app_;
   TWindowPublisher publisher_;
