@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/exception.h"
@@ -92,6 +93,11 @@ Tform_ConnectionTest::Tform_ConnectionTest(TComponent* owner) : TForm(owner) {
   lab_TestStatus = BindComponent<TLabel>(*this, "lab_TestStatus");
   lab_Title = BindComponent<TLabel>(*this, "lab_Title");
   timer_CheckConnection = BindComponent<TTimer>(*this, "timer_CheckConnection");
+  OnCloseQuery = [this](TObject* sender, bool& can_close) { FormCloseQuery(sender, can_close); };
+}
+
+void Tform_ConnectionTest::FormCloseQuery(TObject*, bool& CanClose) {
+  CanClose = !timer_CheckConnection->Enabled() && !testing_;
 }
 
 void Tform_ConnectionTest::FormCreate(TObject*) {
@@ -147,10 +153,17 @@ bool Tform_ConnectionTest::TestTarget(const AnsiString& host, const AnsiString& 
 
 void Tform_ConnectionTest::timer_CheckConnectionTimer(TObject*) {
   timer_CheckConnection->SetEnabled(false);
+  struct Testing {
+    bool& flag;
+    explicit Testing(bool& f) : flag(f) { flag = true; }
+    ~Testing() { flag = false; }
+  };
+  std::optional<Testing> testing(std::in_place, testing_);
   gatewayReachable = primaryDnsReachable = publicDnsReachable = 0;
   if (!slots_.test || !slots_.gateway || !slots_.primaryDns || !slots_.publicDns) {
     // A wiring fault of the program: the window closes rather than stay open with nothing to do.
     ConnectionTestResult = 0;
+    testing.reset();
     Close();
     throw platform::Exception("Tform_ConnectionTest: the text slots of the test were not given");
   }
@@ -178,5 +191,6 @@ void Tform_ConnectionTest::timer_CheckConnectionTimer(TObject*) {
   ConnectionTestResult = ResultCode(gatewayHost != kNoHost, gatewayReachable, primaryDnsHost != kNoHost,
                                     primaryDnsReachable, publicDnsReachable);
   LogDebug(OutcomeTrace(ConnectionTestResult));
+  testing.reset();
   Close();
 }

@@ -43,6 +43,10 @@ class Tform_ConnectionTest : public TForm {
   TTimer* timer_CheckConnection = nullptr;
 
   void FormCreate(TObject* Sender);
+  // The window closes itself once the test has its outcome. Before that (the timer still to fire,
+  // the pings running) it refuses: the page flow would read an outcome not made yet while the
+  // test ran on behind it.
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
   void img_formBGMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
   void timer_CheckConnectionTimer(TObject* Sender);
 
@@ -64,6 +68,7 @@ class Tform_ConnectionTest : public TForm {
   // Pings one target and watches its file; `line` is the progress line before the host.
   bool TestTarget(const platform::AnsiString& host, const platform::AnsiString& line, const platform::AnsiString& path);
 
+  bool testing_ = false;
   uint8_t gatewayReachable = 0;
   uint8_t primaryDnsReachable = 0;
   uint8_t publicDnsReachable = 0;

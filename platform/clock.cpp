@@ -4,6 +4,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/wait_keeper.h"
+
 namespace platform {
 namespace {
 
@@ -33,16 +35,33 @@ class HostClock final : public Clock {
   }
   bool IsVirtual() const override { return false; }
   bool Wait(CondVar& cv, std::unique_lock<std::mutex>& lock, std::optional<uint64_t> deadline_ms) override {
+    if (WaitsInSlices()) {
+      // The main thread keeps the windows alive between slices. The end of a slice is a
+      // spurious wake-up: the caller looks at its condition and waits again, for what is left.
+      const uint64_t slice_end = NowMs() + kWaitSliceMs;
+      if (!deadline_ms || *deadline_ms > slice_end) {
+        if (cv.native().wait_until(lock, TimePoint(slice_end)) == std::cv_status::no_timeout) return true;
+        lock.unlock();
+        KeepWindowsAlive();
+        lock.lock();
+        return true;
+      }
+    }
     if (!deadline_ms) {
       cv.native().wait(lock);
       return true;
     }
-    const std::chrono::steady_clock::time_point until{std::chrono::milliseconds(*deadline_ms)};
-    return cv.native().wait_until(lock, until) == std::cv_status::no_timeout || NowMs() < *deadline_ms;
+    return cv.native().wait_until(lock, TimePoint(*deadline_ms)) == std::cv_status::no_timeout ||
+           NowMs() < *deadline_ms;
   }
   void NotifyAll(CondVar& cv) override { cv.native().notify_all(); }
   void ThreadCreated() override {}
   void ThreadExited() override {}
+
+ private:
+  static std::chrono::steady_clock::time_point TimePoint(uint64_t ms) {
+    return std::chrono::steady_clock::time_point{std::chrono::milliseconds(ms)};
+  }
 };
 
 HostClock g_host_clock;

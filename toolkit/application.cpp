@@ -74,7 +74,7 @@ void TApplication::Post(std::function<void()> message) {
   TEventSource* source = nullptr;
   {
     std::lock_guard<std::mutex> lock(queue_mutex_);
-    queue_.push_back(std::move(message));
+    queue_.push_back({++posted_, std::move(message)});
     source = event_source_;
     queue_ready_.NotifyAll();
   }
@@ -147,13 +147,21 @@ bool TApplication::DoPendingWork() {
     Guarded([this, &input] { input = event_source_->DispatchPending(); });
     did = input;
   }
-  // The messages present now; what they post runs on the next turn.
-  std::deque<std::function<void()>> batch;
+  // The messages present now; what they post runs on the next turn. Each stays in the queue until
+  // it runs: one that opens a modal window runs a loop of its own, which takes the ones behind it.
+  uint64_t last = 0;
   {
     std::lock_guard<std::mutex> lock(queue_mutex_);
-    batch.swap(queue_);
+    last = posted_;
   }
-  for (auto& message : batch) {
+  for (;;) {
+    std::function<void()> message;
+    {
+      std::lock_guard<std::mutex> lock(queue_mutex_);
+      if (queue_.empty() || queue_.front().first > last) break;
+      message = std::move(queue_.front().second);
+      queue_.pop_front();
+    }
     did = true;
     Guarded(message);
   }

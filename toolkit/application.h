@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -119,7 +120,8 @@ class TApplication : public TComponent {
 
   std::mutex queue_mutex_;
   platform::CondVar queue_ready_{"the message loop to get work"};
-  std::deque<std::function<void()>> queue_;
+  std::deque<std::pair<uint64_t, std::function<void()>>> queue_;  // numbered in the order posted
+  uint64_t posted_ = 0;
 };
 
 // The application object of the program (created by the program main, or by a test).

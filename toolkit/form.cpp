@@ -131,7 +131,15 @@ int TForm::ShowModal() {
   return modal_result_;
 }
 
+bool TForm::CloseQuery() {
+  bool can_close = true;
+  if (OnCloseQuery) OnCloseQuery(this, can_close);
+  return can_close;
+}
+
 void TForm::Close() {
+  TK_ASSERT_MAIN_THREAD("a form");
+  if (!CloseQuery()) return;
   if (modal_) {
     modal_result_ = mrCancel;
     return;
@@ -148,9 +156,22 @@ void TForm::Close() {
   }
 }
 
+void TForm::CloseFromDesktop() {
+  if (RaiseModalAbove()) return;
+  Close();
+}
+
 bool TForm::AcceptsInput() const {
   if (!Visible()) return false;
   if (Application && !Application->ModalForms().empty()) return Application->ModalForms().back() == this;
+  return true;
+}
+
+bool TForm::RaiseModalAbove() {
+  if (!Visible() || !Application || Application->ModalForms().empty()) return false;
+  TForm* modal = Application->ModalForms().back();
+  if (modal == this) return false;
+  if (TFormWindow* window = modal->Window()) window->BringToFront();
   return true;
 }
 
@@ -248,7 +269,10 @@ void TForm::MouseMoveAt(int x, int y, TShiftState shift) {
 
 void TForm::MouseDownAt(TMouseButton button, int x, int y, TShiftState shift) {
   if (!mouse_inside_ || x != mouse_x_ || y != mouse_y_) MouseMoveAt(x, y, shift);
-  if (!AcceptsInput()) return;
+  if (!AcceptsInput()) {
+    RaiseModalAbove();
+    return;
+  }
   TControl* hit = ControlAt(x, y);
   if (!hit) return;
   captured_ = hit;
@@ -302,7 +326,10 @@ void TForm::MouseLeaveForm() {
 }
 
 bool TForm::KeyDown(uint16_t key, TShiftState shift) {
-  if (!AcceptsInput()) return true;
+  if (!AcceptsInput()) {
+    RaiseModalAbove();
+    return true;
+  }
   if (key == VK_TAB && !(shift & (ssCtrl | ssAlt))) {
     SelectNext(active_, !(shift & ssShift));
     return true;

@@ -55,11 +55,21 @@ class TForm : public TWinControl {
     TK_ASSERT_MAIN_THREAD("a form");
     modal_result_ = result;
   }
+  // Asks OnCloseQuery whether the form may close.
+  virtual bool CloseQuery();
+  // Closes the form once the close query allows it (a refused close changes nothing): a modal
+  // form ends its modal display with mrCancel; the main form ends the program; any other hides
+  // (after OnClose, which may keep it).
   void Close();
+  // A close from the desktop: the window manager's close (Alt+F4, a title bar, a task bar, a
+  // pager). A window under the innermost modal window is disabled, as the platform disables a
+  // modal window's owners: it only brings the modal window to the front.
+  void CloseFromDesktop();
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
+  TCloseQueryEvent OnCloseQuery;
   TCloseEvent OnClose;
 
   // Focus.
@@ -72,6 +82,9 @@ class TForm : public TWinControl {
   void SelectNext(TWinControl* current, bool forward);
   // Whether this form takes input now (it is shown and no other form is modal above it).
   bool AcceptsInput() const;
+  // Whether another form is the innermost modal one while this one is shown; that one is then
+  // brought to the front, which is all that input aimed at this form does.
+  bool RaiseModalAbove();
 
   // Input, in the form's client coordinates.
   void MouseMoveAt(int x, int y, TShiftState shift = 0);

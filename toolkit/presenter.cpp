@@ -72,19 +72,19 @@ uint16_t VirtualKey(SDL_Keycode key) {
     case SDLK_INSERT:
       return VK_INSERT;
     case SDLK_END:
-      return 35;
+      return VK_END;
     case SDLK_HOME:
-      return 36;
+      return VK_HOME;
     case SDLK_LEFT:
-      return 37;
+      return VK_LEFT;
     case SDLK_UP:
-      return 38;
+      return VK_UP;
     case SDLK_RIGHT:
-      return 39;
+      return VK_RIGHT;
     case SDLK_DOWN:
-      return 40;
+      return VK_DOWN;
     case SDLK_DELETE:
-      return 46;
+      return VK_DELETE;
     default:
       break;
   }
@@ -126,6 +126,9 @@ class TScreenPresenter::Window : public TFormWindow {
   TForm& Form() const { return form_; }
   // The window's pixels were lost (exposed): the picture already drawn goes up again.
   void Invalidate() { exposed_ = true; }
+  // The same at once, while the main thread is busy elsewhere: what is drawn now would run the
+  // grids' drawing handlers.
+  void ShowLastPicture() { Present(); }
 
   // Follows the form: size, region, place, caption and, when it changed, its pixels.
   void Apply(bool first = false, bool paint = true) {
@@ -173,7 +176,10 @@ class TScreenPresenter::Window : public TFormWindow {
   }
 
   void StartMoveByCaption() override { owner_.MoveByCaption(*this); }
-  void BringToFront() override { SDL_RaiseWindow(sdl_); }
+  void BringToFront() override {
+    SDL_RaiseWindow(sdl_);
+    owner_.FocusActiveWindow();
+  }
 
  private:
   static bool SameRegion(const TWindowRegion& a, const TWindowRegion& b) {
@@ -251,6 +257,10 @@ TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(ap
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // X11 gives the pressed window the pointer until the button is let go. SDL's own grab on top of
+  // it is let go only when SDL reads the release: read while a handler is busy, it took the next
+  // click in another window for the pressed one's.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   // Windows draw through X11's own framebuffer: an accelerated one would make SDL create the
@@ -289,10 +299,13 @@ TScreenPresenter::TScreenPresenter(TApplication& app) : app_(app), publisher_(ap
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr);
   });
   app_.SetEventSource(this);
+  platform::InstallWaitKeeper(this);
   platform::StartWindowServer();
 }
 
 TScreenPresenter::~TScreenPresenter() {
+  // Nothing keeps the windows alive from here on: stopping the window server waits.
+  platform::InstallWaitKeeper(nullptr);
   platform::StopWindowServer();
   app_.SetEventSource(nullptr);
   app_.SetExceptionDisplay(nullptr);
@@ -312,6 +325,11 @@ bool TScreenPresenter::Alive(const TForm* form) const {
 }
 
 void TScreenPresenter::Update() {
+  struct Updating {
+    bool& flag;
+    explicit Updating(bool& f) : flag(f) { flag = true; }
+    ~Updating() { flag = false; }
+  } updating(updating_);
   publisher_.Sync();
   // Forms that went away, or are hidden, lose their window. The keyboard moves to the active
   // window first: once a focused window is gone, keys typed before a window manager (or nobody)
@@ -405,22 +423,35 @@ TScreenPresenter::Window* TScreenPresenter::WindowOfId(uint32_t id) const {
   return nullptr;
 }
 
-TForm* TScreenPresenter::KeyboardTarget(Window* window) const {
-  // Keys typed into a window under a modal one belong to the modal window; keys typed ahead
-  // into a dialog that has closed since, to the window that is active now.
-  if (!app_.ModalForms().empty()) return app_.ModalForms().back();
+TForm* TScreenPresenter::KeyboardTarget(Window* window, bool key_down) {
+  // Keys typed into a window under a modal one belong to the modal window, which has the keyboard
+  // on the platform (type-ahead reaches the dialog that opened meanwhile); it comes to the front.
+  // Keys typed ahead into a dialog that has closed since go to the window that is active now.
+  if (!app_.ModalForms().empty()) {
+    TForm* modal = app_.ModalForms().back();
+    if (key_down && window && &window->Form() != modal) window->Form().RaiseModalAbove();
+    return modal;
+  }
   return window ? &window->Form() : app_.ActiveForm();
 }
 
 bool TScreenPresenter::DispatchPending() {
   SDL_Event event;
   bool any = false;
-  while (SDL_PollEvent(&event)) {
+  // The input after an event whose handler ended a modal display (or the program) is for the
+  // windows as they are once the loop has let go of it, as the framework's loop takes one message
+  // at a time: a click queued during a dialog's wait reaches the window below once the dialog is
+  // gone, instead of meeting it still disabled.
+  while (!ModalDisplayEnding() && SDL_PollEvent(&event)) {
     any = true;
     Handle(event);
   }
   Update();
   return any;
+}
+
+bool TScreenPresenter::ModalDisplayEnding() const {
+  return app_.Terminated() || (!app_.ModalForms().empty() && app_.ModalForms().back()->ModalResult() != mrNone);
 }
 
 void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {
@@ -440,6 +471,26 @@ void TScreenPresenter::WaitIdle(std::optional<uint64_t> deadline_ms) {
   if (::poll(waits, 2, timeout_ms) > 0 && (waits[1].revents & POLLIN)) {
     uint64_t count = 0;
     [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
+  }
+}
+
+namespace {
+int TakeExposure(void* exposed, SDL_Event* event) {
+  if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_EXPOSED) return 1;
+  static_cast<std::vector<uint32_t>*>(exposed)->push_back(event->window.windowID);
+  return 0;
+}
+}  // namespace
+
+void TScreenPresenter::KeepAlive() {
+  if (updating_) return;
+  // SDL answers the window manager's ping while it reads what the X server sent; the input it
+  // reads stays in its queue, in order, for the message loop after the wait.
+  SDL_PumpEvents();
+  std::vector<uint32_t> exposed;
+  SDL_FilterEvents(TakeExposure, &exposed);
+  for (const uint32_t id : exposed) {
+    if (Window* window = WindowOfId(id)) window->ShowLastPicture();
   }
 }
 
@@ -502,7 +553,7 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
       return;
     }
     case SDL_TEXTINPUT: {
-      TForm* form = KeyboardTarget(WindowOfId(event.text.windowID));
+      TForm* form = KeyboardTarget(WindowOfId(event.text.windowID), false);
       std::string text = event.text.text;
       if (space_handled_ && text == " ") text.clear();
       space_handled_ = false;
@@ -531,7 +582,7 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
           if (app_.Minimized()) app_.Restore();
           return;
         case SDL_WINDOWEVENT_CLOSE:
-          window->Form().Close();
+          window->Form().CloseFromDesktop();
           return;
         default:
           return;
@@ -543,7 +594,7 @@ void TScreenPresenter::Handle(const SDL_Event& event) {
 }
 
 void TScreenPresenter::HandleKey(const SDL_KeyboardEvent& key) {
-  TForm* form = KeyboardTarget(WindowOfId(key.windowID));
+  TForm* form = KeyboardTarget(WindowOfId(key.windowID), true);
   const uint16_t vk = VirtualKey(key.keysym.sym);
   if (!form || vk == 0) return;
   const TShiftState shift = Modifiers(key.keysym.mod);

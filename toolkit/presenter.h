@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "platform/wait_keeper.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
 #include "toolkit/window_publisher.h"
@@ -27,9 +28,11 @@ class EDisplayError : public std::runtime_error {
 // forms through the same entry points as the test driver; the message loop waits here, woken
 // by input, by posted work and by timers. Only forms whose dirty flag is set are drawn again.
 // It also connects the desktop's clipboard and cursor, shows escaped exceptions in an error
-// box, and publishes the windows for a second instance. Needs the real clock; one at a time,
-// created and destroyed on the main thread, living longer than every thread that posts.
-class TScreenPresenter : public TEventSource {
+// box, and publishes the windows for a second instance. While the main thread is blocked in a
+// wait it keeps the windows alive (the window manager's ping, exposed windows), leaving the input
+// queued. Needs the real clock; one at a time, created and destroyed on the main thread, living
+// longer than every thread that posts.
+class TScreenPresenter : public TEventSource, public platform::WaitKeeper {
  public:
   // Opens the display named by $DISPLAY; EDisplayError when there is none.
   explicit TScreenPresenter(TApplication& app);
@@ -40,6 +43,7 @@ class TScreenPresenter : public TEventSource {
   bool DispatchPending() override;
   void WaitIdle(std::optional<uint64_t> deadline_ms) override;
   void Wake() override;
+  void KeepAlive() override;
 
   // Brings the windows up to date with the model now (the loop does it on every turn).
   void Update();
@@ -60,13 +64,17 @@ class TScreenPresenter : public TEventSource {
   void Handle(const SDL_Event& event);
   void HandleKey(const SDL_KeyboardEvent& key);
   Window* WindowOfId(uint32_t id) const;
-  TForm* KeyboardTarget(Window* window) const;
+  // The form that takes a key typed into `window`; `key_down` brings a modal form above that
+  // window to the front.
+  TForm* KeyboardTarget(Window* window, bool key_down);
   void MoveByCaption(Window& window);
   void EndMove();
   void ApplyCursor();
   // Gives the keyboard focus to the window of the application's active form, unless it has it.
   void FocusActiveWindow();
   bool Alive(const TForm* form) const;
+  // A handler asked the innermost modal loop (or the program) to end.
+  bool ModalDisplayEnding() const;
 
   TApplication& app_;
   TWindowPublisher publisher_;
@@ -88,4 +96,7 @@ class TScreenPresenter : public TEventSource {
   };
   std::optional<Move> move_;
   bool space_handled_ = false;
+  // Bringing the windows up to date: a wait in there (a font that the painting waits for) leaves
+  // them as they are.
+  bool updating_ = false;
 };

@@ -1,16 +1,13 @@
 #include "toolkit/std_controls.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/unicode.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/form.h"
 #include "toolkit/main_thread.h"
 #include "toolkit/text_metrics.h"
-
-namespace {
-constexpr uint16_t VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46;
-}
 
 // TLabel
 
@@ -263,6 +260,30 @@ void TRadioButton::SetChecked(bool checked) {
     }
   }
   TControl::Click();
+}
+
+bool TRadioButton::HandleKeyDown(uint16_t key, TShiftState shift) {
+  (void)shift;
+  if (key == VK_SPACE) {
+    Click();
+    return true;
+  }
+  if (key != VK_LEFT && key != VK_UP && key != VK_RIGHT && key != VK_DOWN) return false;
+  TWinControl* parent = Parent();
+  TForm* form = ParentForm();
+  if (!parent || !form) return true;
+  std::vector<TRadioButton*> group;
+  for (TWinControl* c : parent->TabOrderedChildren()) {
+    auto* radio = dynamic_cast<TRadioButton*>(c);
+    if (radio && (radio == this || radio->CanFocus())) group.push_back(radio);
+  }
+  const auto at = std::find(group.begin(), group.end(), this);
+  if (at == group.end() || group.size() < 2) return true;
+  const size_t n = group.size(), i = static_cast<size_t>(at - group.begin());
+  TRadioButton* reached = group[(key == VK_RIGHT || key == VK_DOWN) ? (i + 1) % n : (i + n - 1) % n];
+  // The platform's radios check themselves when the keyboard brings the focus to them.
+  if (form->FocusControl(reached)) reached->SetChecked(true);
+  return true;
 }
 
 // TComboBox

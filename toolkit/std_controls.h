@@ -132,7 +132,9 @@ class TCheckBox : public TWinControl {
 };
 
 // A radio button: the checked one of a parent's radios is the only checked one and its tab
-// stop. Setting Checked to true runs OnClick only when it was not checked.
+// stop. Setting Checked to true runs OnClick only when it was not checked. Space clicks the
+// focused radio; the arrow keys move the focus to the next (Right, Down) or previous (Left, Up)
+// radio of the same parent that can take it, around the end, and check the one reached.
 class TRadioButton : public TWinControl {
  public:
   explicit TRadioButton(TComponent* owner);
@@ -141,6 +143,7 @@ class TRadioButton : public TWinControl {
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
   void Click() override { SetChecked(true); }
+  bool HandleKeyDown(uint16_t key, TShiftState shift) override;
 
  private:
   bool checked_ = false;

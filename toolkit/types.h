@@ -66,7 +66,14 @@ constexpr uint16_t VK_TAB = 9;
 constexpr uint16_t VK_RETURN = 13;
 constexpr uint16_t VK_ESCAPE = 27;
 constexpr uint16_t VK_SPACE = 32;
+constexpr uint16_t VK_END = 35;
+constexpr uint16_t VK_HOME = 36;
+constexpr uint16_t VK_LEFT = 37;
+constexpr uint16_t VK_UP = 38;
+constexpr uint16_t VK_RIGHT = 39;
+constexpr uint16_t VK_DOWN = 40;
 constexpr uint16_t VK_INSERT = 45;
+constexpr uint16_t VK_DELETE = 46;
 constexpr uint16_t VK_V = 'V';
 
 // Grid cell drawing state.
@@ -82,3 +89,4 @@ using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TSh
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;

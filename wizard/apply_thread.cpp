@@ -307,6 +307,8 @@ bool thread_RAIDCreateApply::WaitForDeviceReboot() {
 }
 
 void Tform_Main::thread_RAIDCreateApplyTerminate(TObject*) {
+  // The sequence has handed over: the progress window may close now.
+  form_ApplyProgress->applyRunning = false;
   const int32_t result = iGetNASInfoResult.load();
   switch (result) {
     case -1:

@@ -227,6 +227,7 @@ void Tform_Main::StartApplySequence() {
   apply->FreeOnTerminate = true;
   apply->OnTerminate = [this](TObject* sender) { thread_RAIDCreateApplyTerminate(sender); };
   apply->Start();
+  form_ApplyProgress->applyRunning = true;
   form_ApplyProgress->ShowModal();
 }
 

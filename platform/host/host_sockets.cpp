@@ -21,6 +21,7 @@
 
 #include "platform/clock.h"
 #include "platform/sockets.h"
+#include "platform/wait_keeper.h"
 
 namespace platform {
 namespace {
@@ -120,10 +121,12 @@ using EntryPtr = std::shared_ptr<Entry>;
 enum class WaitResult { kReady, kTimeout, kClosed, kError };
 
 // Waits for `events` on the socket, or for its close. timeout_ms < 0 waits without end. The
-// time-out is a deadline: a signal that ends a poll early leaves only what is left of it.
+// time-out is a deadline: a signal that ends a poll early leaves only what is left of it. The
+// main thread waits in slices and keeps the program's windows alive between them.
 WaitResult WaitFor(const Entry& e, short events, int timeout_ms) {
   Clock& clock = RealClock();
   const uint64_t deadline = clock.NowMs() + static_cast<uint64_t>(std::max(timeout_ms, 0));
+  constexpr int kSlice = static_cast<int>(kWaitSliceMs);
   for (;;) {
     if (e.closed.load()) return WaitResult::kClosed;
     int left = -1;
@@ -131,14 +134,19 @@ WaitResult WaitFor(const Entry& e, short events, int timeout_ms) {
       const uint64_t now = clock.NowMs();
       left = now < deadline ? static_cast<int>(deadline - now) : 0;
     }
+    const bool sliced = WaitsInSlices() && (left < 0 || left > kSlice);
     pollfd fds[2] = {{e.fd, events, 0}, {e.wake_fd, POLLIN, 0}};
-    const int n = ::poll(fds, 2, left);
+    const int n = ::poll(fds, 2, sliced ? kSlice : left);
     if (n < 0) {
       if (errno == EINTR) continue;
       return WaitResult::kError;
     }
     if (e.closed.load() || (fds[1].revents & POLLIN)) return WaitResult::kClosed;
-    if (n == 0) return WaitResult::kTimeout;
+    if (n == 0) {
+      if (!sliced) return WaitResult::kTimeout;
+      KeepWindowsAlive();
+      continue;
+    }
     if (fds[0].revents != 0) return WaitResult::kReady;
   }
 }

@@ -5,11 +5,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/sockets.h"
 #include "platform/thread.h"
+#include "platform/wait_keeper.h"
 
 namespace {
 
@@ -170,6 +172,57 @@ TEST(HostSockets, SignalsDoNotStretchATimedWait) {
   platform::closesocket(s);
   EXPECT_FALSE(outlasted) << "the wait lasted as long as the signals came";
   EXPECT_GT(signals, 1) << "the wait met signals";
+}
+
+// A socket wait of the main thread keeps the program's windows alive: it waits in slices and calls
+// the keeper between them, and still ends at its time-out, or as soon as a datagram comes.
+TEST(HostSockets, AWaitOfTheMainThreadCallsTheKeeperBetweenItsSlices) {
+  platform::MarkMainThread();
+  struct Keeper : platform::WaitKeeper {
+    Keeper() { platform::InstallWaitKeeper(this); }
+    ~Keeper() override { platform::InstallWaitKeeper(nullptr); }
+    void KeepAlive() override { ++calls; }
+    std::atomic<int> calls{0};
+  } keeper;
+  struct Case {
+    const char* what;
+    bool datagram_at_250ms;
+    int result;
+    int fewest, most;
+    double shortest, longest;
+  } const cases[] = {
+      {"the time-out", false, 0, 2, 3, 349, 1350},
+      {"a datagram during the wait", true, 1, 1, 2, 249, 1250},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    uint16_t port = 0;
+    const platform::SOCKET s = BoundUdp(port);
+    ASSERT_NE(s, platform::INVALID_SOCKET);
+    keeper.calls = 0;
+    std::optional<platform::Thread> sender;
+    if (c.datagram_at_250ms) {
+      sender.emplace("sender", [port] {
+        platform::Sleep(250);
+        const platform::SOCKET out = platform::socket(platform::kAfInet, platform::kSockDgram, 0);
+        const platform::SOCKADDR_IN to = Loopback(port);
+        platform::sendto(out, "x", 1, 0, &to, sizeof to);
+        platform::closesocket(out);
+      });
+    }
+    const auto start = std::chrono::steady_clock::now();
+    platform::TIMEVAL tv{0, 350000};
+    const int result = platform::select(s, &tv);
+    const double elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const int calls = keeper.calls.load();
+    if (sender) sender->Join();
+    platform::closesocket(s);
+    EXPECT_EQ(result, c.result);
+    EXPECT_GE(calls, c.fewest);
+    EXPECT_LE(calls, c.most);
+    EXPECT_GE(elapsed, c.shortest);
+    EXPECT_LT(elapsed, c.longest);
+  }
 }
 
 // A listener whose accept queue is full leaves further connection requests unanswered, as a box

@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/thread.h"
+#include "platform/wait_keeper.h"
 
 namespace {
 
@@ -48,6 +49,21 @@ TEST(VirtualClock, SleepingThreadsWakeInOrderOfTheirDeadlines) {
   ASSERT_EQ(woke.size(), 2u);
   EXPECT_EQ(woke[0], std::make_pair(1, 300u));
   EXPECT_EQ(woke[1], std::make_pair(2, 500u));
+}
+
+// The virtual clock's waits need no slices: with a keeper of the windows installed, a wait of the
+// main thread still ends exactly at its deadline, without the keeper.
+TEST(VirtualClock, AKeeperOfTheWindowsLeavesTheWaitsWhole) {
+  ScopedVirtualClock clock;
+  struct Keeper : platform::WaitKeeper {
+    int calls = 0;
+    void KeepAlive() override { ++calls; }
+  } keeper;
+  platform::InstallWaitKeeper(&keeper);
+  platform::Sleep(15'000);
+  platform::InstallWaitKeeper(nullptr);
+  EXPECT_EQ(clock->NowMs(), 15'000u);
+  EXPECT_EQ(keeper.calls, 0);
 }
 
 TEST(VirtualClock, TickWrapsAtTwoToTheThirtyTwo) {

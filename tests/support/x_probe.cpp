@@ -113,7 +113,8 @@ bool XProbe::NewWindowShows(int timeout_ms) {
 }
 
 void XProbe::HoldMapRequests() {
-  XSelectInput(display_, DefaultRootWindow(display_), SubstructureRedirectMask);
+  root_events_ |= SubstructureRedirectMask;
+  XSelectInput(display_, DefaultRootWindow(display_), root_events_);
   XSync(display_, False);
 }
 
@@ -128,6 +129,99 @@ uint32_t XProbe::Pixel(unsigned long window, int x, int y) {
   const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
   XDestroyImage(image);
   return pixel;
+}
+
+unsigned long XProbe::TopLevel(unsigned long window) {
+  ::Window w = window;
+  for (;;) {
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, w, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    if (parent == root || parent == 0) return w;
+    w = parent;
+  }
+}
+
+bool XProbe::StackedAbove(unsigned long upper, unsigned long lower) {
+  const ::Window a = TopLevel(upper), b = TopLevel(lower);
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!a || !b || !XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return false;
+  // The root's children run from the bottom of the stack to its top.
+  int at_a = -1, at_b = -1;
+  for (unsigned i = 0; i < count; ++i) {
+    if (children[i] == a) at_a = static_cast<int>(i);
+    if (children[i] == b) at_b = static_cast<int>(i);
+  }
+  if (children) XFree(children);
+  return at_a >= 0 && at_b >= 0 && at_a > at_b;
+}
+
+void XProbe::Raise(unsigned long window) {
+  XRaiseWindow(display_, TopLevel(window));
+  XSync(display_, False);
+}
+
+void XProbe::SendDeleteWindow(unsigned long window) {
+  XEvent message{};
+  message.xclient.type = ClientMessage;
+  message.xclient.window = window;
+  message.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  message.xclient.format = 32;
+  message.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  message.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, window, False, NoEventMask, &message);
+  XSync(display_, False);
+}
+
+bool XProbe::AnswersPing(unsigned long window, int timeout_ms) {
+  // The answer goes to the root window, where every client that selects it sees it.
+  root_events_ |= SubstructureNotifyMask;
+  XSelectInput(display_, DefaultRootWindow(display_), root_events_);
+  const Atom protocols = XInternAtom(display_, "WM_PROTOCOLS", False);
+  const Atom ping = XInternAtom(display_, "_NET_WM_PING", False);
+  const long time = static_cast<long>(++ping_time_);
+  XEvent message{};
+  message.xclient.type = ClientMessage;
+  message.xclient.window = window;
+  message.xclient.message_type = protocols;
+  message.xclient.format = 32;
+  message.xclient.data.l[0] = static_cast<long>(ping);
+  message.xclient.data.l[1] = time;
+  message.xclient.data.l[2] = static_cast<long>(window);
+  XSendEvent(display_, window, False, NoEventMask, &message);
+  XFlush(display_);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    while (XPending(display_)) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      if (event.type == ClientMessage && event.xclient.message_type == protocols &&
+          static_cast<Atom>(event.xclient.data.l[0]) == ping && event.xclient.data.l[1] == time) {
+        return true;
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+unsigned long XProbe::Cover(int x, int y, int width, int height, uint32_t colour) {
+  XSetWindowAttributes attributes;
+  attributes.override_redirect = True;
+  attributes.background_pixel = colour;
+  const ::Window w = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                   CWOverrideRedirect | CWBackPixel, &attributes);
+  XMapRaised(display_, w);
+  XSync(display_, False);
+  return w;
+}
+
+void XProbe::Destroy(unsigned long window) {
+  XDestroyWindow(display_, window);
+  XSync(display_, False);
 }
 
 unsigned long XProbe::FocusedWindow() {

@@ -36,6 +36,23 @@ class XProbe {
   // The colour (0xRRGGBB) shown at a point of a viewable window.
   uint32_t Pixel(unsigned long window, int x, int y);
 
+  // Whether the top-level window holding `upper` (its frame, where a window manager frames it) is
+  // stacked above the one holding `lower`.
+  bool StackedAbove(unsigned long upper, unsigned long lower);
+  // Asks for the window's top-level window to be raised, as another client may (a window manager
+  // decides where it manages the windows).
+  void Raise(unsigned long window);
+  // Sends the window the window manager's close (WM_DELETE_WINDOW), which a title bar's close
+  // button, Alt+F4, a task bar or a pager sends.
+  void SendDeleteWindow(unsigned long window);
+  // Sends the window the window manager's ping (_NET_WM_PING) and waits for its answer; false
+  // when none came within `timeout_ms`.
+  bool AnswersPing(unsigned long window, int timeout_ms);
+  // Puts a window of the test's own (one colour, 0xRRGGBB) on the screen at x, y, above every
+  // other, unmanaged; Destroy() takes it away, which exposes what it covered.
+  unsigned long Cover(int x, int y, int width, int height, uint32_t colour);
+  void Destroy(unsigned long window);
+
   // The window that has the keyboard focus (0 for none, 1 for the pointer's window).
   unsigned long FocusedWindow();
   // Takes the keyboard focus from every window, as a client that grabbed it and went would.
@@ -51,5 +68,10 @@ class XProbe {
   std::vector<uint32_t> HandCursorImage();
 
  private:
+  // The child of the root window that holds `window`.
+  unsigned long TopLevel(unsigned long window);
+
   struct _XDisplay* display_;
+  unsigned long ping_time_ = 1;
+  long root_events_ = 0;  // what the probe selects on the root window
 };

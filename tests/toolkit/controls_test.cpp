@@ -65,6 +65,49 @@ TEST_F(ControlsTest, SettersRunClickHandlersByTheFrameworksRules) {
   EXPECT_FALSE(a->TabStop()) << "the checked radio is the group's tab stop";
 }
 
+// Keys on a focused radio button, as the framework has them: Space clicks it, the arrows move the
+// focus to the next or previous radio of the same parent (around the end; controls of another
+// class and radios that cannot take the focus are passed over) and check the one reached.
+TEST_F(ControlsTest, SpaceAndTheArrowKeysChooseAmongTheRadiosOfAParent) {
+  handlers_.Add("Log", this, &ToolkitTest::Log);
+  Load(R"(
+    {"class": "TPanel", "name": "group", "children": [
+      {"class": "TRadioButton", "name": "a", "TabOrder": 0, "Checked": true, "OnClick": "Log"},
+      {"class": "TEdit", "name": "between", "TabOrder": 1},
+      {"class": "TRadioButton", "name": "off", "TabOrder": 2, "Enabled": false, "OnClick": "Log"},
+      {"class": "TRadioButton", "name": "b", "TabOrder": 3, "OnClick": "Log"},
+      {"class": "TRadioButton", "name": "c", "TabOrder": 4, "OnClick": "Log"}]},
+    {"class": "TRadioButton", "name": "elsewhere", "OnClick": "Log"})");
+  auto* a = Get<TRadioButton>("a");
+  struct Step {
+    uint16_t key;
+    const char* focused;
+    const char* checked;
+    std::vector<std::string> clicks;
+  } const steps[] = {
+      {VK_RIGHT, "b", "b", {"b"}}, {VK_DOWN, "c", "c", {"c"}}, {VK_RIGHT, "a", "a", {"a"}},
+      {VK_UP, "c", "c", {"c"}},    {VK_LEFT, "b", "b", {"b"}}, {VK_SPACE, "b", "b", {}},
+  };
+  a->SetFocus();
+  for (const Step& step : steps) {
+    SCOPED_TRACE("key " + std::to_string(step.key) + " to " + step.focused);
+    log_.clear();
+    driver_.Key(step.key);
+    EXPECT_EQ(form_->ActiveControl()->Name(), step.focused);
+    EXPECT_TRUE(Get<TRadioButton>(step.checked)->Checked());
+    EXPECT_EQ(log_, step.clicks);
+  }
+  // The checked radio changed under the focused one (its picture was clicked): Space checks the
+  // focused one again.
+  Get<TRadioButton>("c")->SetChecked(true);
+  log_.clear();
+  driver_.Key(VK_SPACE);
+  EXPECT_TRUE(Get<TRadioButton>("b")->Checked());
+  EXPECT_EQ(log_, std::vector<std::string>{"b"});
+  EXPECT_FALSE(Get<TRadioButton>("elsewhere")->Checked()) << "a radio of another parent is not reached";
+  EXPECT_FALSE(Get<TRadioButton>("off")->Checked());
+}
+
 TEST_F(ControlsTest, EditSelectsAllOnEntryAndKeepsItsLengthLimit) {
   Load(R"({"class": "TEdit", "name": "other"}, {"class": "TEdit", "name": "octet", "MaxLength": 3, "Text": "255"})");
   auto* octet = Get<TEdit>("octet");

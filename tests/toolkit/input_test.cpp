@@ -141,4 +141,45 @@ TEST_F(InputEventsTest, AModalWindowTakesTheInputOfTheOthers) {
   EXPECT_FALSE(log_.empty());
 }
 
+// A window under the innermost modal one is disabled, as the platform disables a modal window's
+// owners: a close from the desktop, a click or a key aimed at it does nothing but bring the modal
+// window to the front. The modal window itself closes from the desktop as by its own Close.
+TEST_F(InputEventsTest, InputAimedAtAWindowUnderAModalOneOnlyBringsTheModalOneToTheFront) {
+  Load(R"({"class": "TButton", )" + Events("main") + R"(, "Left": 0, "Top": 0, "Width": 100, "Height": 100})");
+  Get<TButton>("main")->SetFocus();
+  struct CountingWindow : TFormWindow {
+    int raised = 0;
+    void StartMoveByCaption() override {}
+    void BringToFront() override { ++raised; }
+  } window;
+  auto* dialog = new TestForm(&app_);
+  dialog->SetWindow(&window);
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+  } const cases[] = {
+      {"a close from the desktop", [&] { form_->CloseFromDesktop(); }},
+      {"a click", [&] { driver_.ClickAt(50, 50); }},
+      {"a key", [&] { driver_.Key(VK_SPACE); }},
+  };
+  int raised = 0;
+  app_.Post([&] {
+    for (const Case& c : cases) {
+      log_.clear();
+      c.act();
+      EXPECT_EQ(window.raised, ++raised) << c.what;
+      EXPECT_TRUE(log_.empty()) << c.what << ": " << log_.front();
+      EXPECT_TRUE(form_->Visible()) << c.what;
+      EXPECT_TRUE(dialog->Modal() && dialog->ModalResult() == mrNone) << c.what;
+    }
+    dialog->CloseFromDesktop();
+  });
+  dialog->ShowModal();
+  EXPECT_EQ(window.raised, raised) << "the modal window's own close brings nothing to the front";
+  EXPECT_FALSE(dialog->Visible());
+  form_->CloseFromDesktop();
+  EXPECT_FALSE(form_->Visible()) << "without a modal window above, the close is the form's own";
+  dialog->SetWindow(nullptr);
+}
+
 }  // namespace

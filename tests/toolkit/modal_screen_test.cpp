@@ -11,6 +11,7 @@
 
 #include "../support/gui_environment.h"
 #include "../support/window_manager.h"
+#include "platform/clock.h"
 #include "platform/thread.h"
 #include "toolkit/presenter.h"
 #include "toolkit/std_controls.h"
@@ -104,6 +105,7 @@ class TMainWindow : public TForm {
   std::string ClassName() const override { return "TMainWindow"; }
 
   void OpenDialog() {
+    ++dialog_shows;
     dialog->ShowModal();
     ++dialogs_closed;
   }
@@ -112,6 +114,7 @@ class TMainWindow : public TForm {
   TImage* opener;
   TEdit* edit;
   std::atomic<int> dialogs_closed{0};
+  std::atomic<int> dialog_shows{0};
 };
 
 // Parameter: whether a window manager runs.
@@ -181,6 +184,7 @@ class ModalScreenTest : public ::testing::TestWithParam<bool> {
     app_->Synchronize([&] { text = main_->edit->Text(); });
     return text;
   }
+  static void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   void Type(const std::string& keys) {
     for (char c : keys) probe_->Key(std::string(1, c));
   }
@@ -259,6 +263,31 @@ TEST_P(ModalScreenTest, KeysReachTheMainWindowAfterADialogClosesAndAfterAClick) 
         << std::hex << probe_->FocusedWindow() << " " << probe_->FindByTitle("Main");
     Type("45");
     EXPECT_TRUE(Eventually([&] { return EditText() == "12345"; })) << EditText();
+  });
+}
+
+// Clicks made while the main thread is busy are handled after it, in order, each by the windows
+// as they are by then: the click behind the one that closed the dialog reaches the main window
+// once the dialog has gone (here it opens the dialog again), as the platform's loop takes one
+// message at a time.
+TEST_P(ModalScreenTest, AClickQueuedBehindTheOneThatClosesADialogReachesTheWindowBelow) {
+  RunWhileUserActs([&] {
+    int main_x = 0, main_y = 0;
+    ASSERT_TRUE(Eventually([&] { return ScreenPoint("Main", 0, 0, main_x, main_y); }));
+    Click(main_x + 50, main_y + 265);
+    ASSERT_TRUE(Eventually([&] { return DialogShown(); }));
+    std::atomic<bool> busy{true};
+    app_->Post([&] {
+      platform::Sleep(1000);
+      busy = false;
+    });
+    Pause(100);
+    Click(main_x + kDialogOnMainX + kCancelLeft + kCancelWidth / 2, main_y + kDialogOnMainY + kCancelTop + 5);
+    Click(main_x + 50, main_y + 265);
+    ASSERT_TRUE(busy) << "the clicks came after the busy time";
+    EXPECT_TRUE(Eventually([&] { return main_->dialogs_closed == 1; }));
+    EXPECT_TRUE(Eventually([&] { return main_->dialog_shows == 2; }))
+        << "the second click did not reach the main window";
   });
 }
 

@@ -171,6 +171,81 @@ TEST_F(RuntimeTest, NestedModalLoopsUnwindInOrder) {
   EXPECT_EQ(Now(), 300u);
 }
 
+// A posted message that opens a modal window runs the window's loop inside it. The messages posted
+// before it, behind it in the queue, run in that loop: they do not wait for the window to close (a
+// worker's call onto the main thread, the datagram of a discovery round).
+TEST_F(RuntimeTest, MessagesBehindOneThatOpensAModalWindowRunInsideItsLoop) {
+  TForm* dialog = new TForm(&app_);
+  TTimer fallback(&app_);
+  fallback.SetInterval(1000);
+  fallback.OnTimer = [&](TObject*) {
+    fallback.SetEnabled(false);
+    dialog->Close();
+  };
+  bool returned = false, ran_inside = false;
+  app_.Post([&] {
+    dialog->ShowModal();
+    returned = true;
+  });
+  app_.Post([&] {
+    ran_inside = dialog->Modal();
+    dialog->Close();
+  });
+  RunUntil([&] { return returned; });
+  EXPECT_TRUE(ran_inside);
+  EXPECT_EQ(Now(), 0u) << "the message behind waited for the window to close";
+}
+
+// Close asks the close query first, of a modal form as of any other, and a refused close changes
+// nothing: the modal display goes on, the window stays, the program runs on.
+TEST_F(RuntimeTest, CloseAsksTheCloseQueryFirstAndARefusalChangesNothing) {
+  TForm* main = nullptr;
+  app_.CreateForm(main);
+  TForm* other = new TForm(&app_);
+  bool allow = false;
+  std::vector<std::string> log;
+  for (TForm* form : {main, other}) {
+    form->OnCloseQuery = [&](TObject* sender, bool& can_close) {
+      log.push_back(sender == main ? "query main" : "query other");
+      can_close = allow;
+    };
+    form->OnClose = [&](TObject*, TCloseAction&) { log.push_back("close"); };
+  }
+  struct Case {
+    const char* what;
+    TForm* form;
+    bool modal;
+    std::function<bool()> open;
+    const char* query;
+  } const cases[] = {
+      {"a modal form", other, true, [&] { return other->Modal() && other->ModalResult() == mrNone; }, "query other"},
+      {"a form that is not modal", other, false, [&] { return other->Visible(); }, "query other"},
+      {"the main form", main, false, [&] { return !app_.Terminated(); }, "query main"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    log.clear();
+    allow = false;
+    bool open_after_refusal = false;
+    auto close_twice = [&] {
+      c.form->Close();
+      open_after_refusal = c.open();
+      allow = true;
+      c.form->Close();
+    };
+    if (c.modal) {
+      app_.Post(close_twice);
+      EXPECT_EQ(c.form->ShowModal(), mrCancel);
+    } else {
+      c.form->Show();
+      close_twice();
+    }
+    EXPECT_TRUE(open_after_refusal) << "the refused close changed something";
+    EXPECT_FALSE(c.open());
+    EXPECT_EQ(log, (std::vector<std::string>{c.query, c.query, "close"}));
+  }
+}
+
 // Input from the OS is work like a posted message: a click that closes a modal form ends its
 // loop at once. Waiting first would leave the dialog on the screen until some later event (a
 // mouse move, a second click) woke the loop, which looks as if the click had been ignored.

@@ -126,6 +126,16 @@ class ApplyTest : public ExchangeTest {
     return all;
   }
 
+  // A factory-fresh box with one disk whose format takes 6 s, and every status and position of its
+  // whole run, in order, when it is found again in the first search round after its reboot.
+  static sim::BoxConfig NewLayoutBox() {
+    sim::BoxConfig config;
+    config.disks = sim::Disks::OneUnformatted();
+    config.format_duration_ms = 6000;
+    return config;
+  }
+  static Steps NewLayoutSteps();
+
   uint64_t apply_started_ = 0;
 };
 
@@ -146,30 +156,29 @@ const Steps kSettingsAndReboot = {"Applying device and network settings...",
                                   "290",
                                   "300"};
 
-// A factory-fresh box with one disk: the whole run, every status and position in order.
-TEST_F(ApplyTest, ANewLayoutRunsEveryStepInOrder) {
-  sim::BoxConfig config;
-  config.disks = sim::Disks::OneUnformatted();
-  config.format_duration_ms = 6000;
-  AddTheBox(config);
-  GoToDiskPage("", "secret1");
-  Apply();
-  ASSERT_EQ(Page(), form_Main->tab_ClientSetupFinish) << LastMessage();
-  EXPECT_TRUE(messages_.empty()) << LastMessage();
-
+Steps ApplyTest::NewLayoutSteps() {
   const Steps disk_steps = {
       "Applying disk settings...", "120", "Disk Settings are applied...", "125", "Disk format preparing...", "130",
       // The box formats for 6 s from the create command; a pass a second.
       "Disk format : 0%", "180", "Disk format : 50%", "198", "Disk format : 68%", "215", "Disk format : 85%", "230",
       "Creating share folder on NAS...", "235", "Share folder is created!", "240"};
+  return Concat({kBusyCheck,
+                 disk_steps,
+                 kSettingsAndReboot,
+                 RebootWait(0, 90),
+                 RebootWait(170, 180),
+                 {"Creating Network Disk...", "310", "Settings are all applied!", "320"}});
+}
+
+// A factory-fresh box with one disk: the whole run, every status and position in order.
+TEST_F(ApplyTest, ANewLayoutRunsEveryStepInOrder) {
+  AddTheBox(NewLayoutBox());
+  GoToDiskPage("", "secret1");
+  Apply();
+  ASSERT_EQ(Page(), form_Main->tab_ClientSetupFinish) << LastMessage();
+  EXPECT_TRUE(messages_.empty()) << LastMessage();
   const Steps shown = ShownSteps();
-  EXPECT_EQ(shown, Concat({kBusyCheck,
-                           disk_steps,
-                           kSettingsAndReboot,
-                           RebootWait(0, 90),
-                           RebootWait(170, 180),
-                           {"Creating Network Disk...", "310", "Settings are all applied!", "320"}}))
-      << Join(shown);
+  EXPECT_EQ(shown, NewLayoutSteps()) << Join(shown);
   // Found in the first search round: 90 s of fixed wait and one round, then 94 % to 99 % over 10 s.
   const uint64_t found = StepTime("Waiting for device reboot: 94%");
   EXPECT_GE(found - StepTime("300"), 92'000u);
@@ -203,6 +212,42 @@ TEST_F(ApplyTest, ANewLayoutRunsEveryStepInOrder) {
       EXPECT_TRUE(t.main_thread) << t.text << " at " << t.time_ms;
     }
   }
+}
+
+// The desktop's closes while the apply runs (the window manager's close of the progress window,
+// then of the main window, every 8 s from the format to the reboot wait's end) change nothing:
+// both windows stay, and the one sequence runs on and ends on the result page having shown and
+// sent what it shows and sends without them.
+TEST_F(ApplyTest, ClosesFromTheDesktopWhileTheApplyRunsChangeNothing) {
+  AddTheBox(NewLayoutBox());
+  GoToDiskPage("", "secret1");
+  int closes = 0, stayed = 0;
+  TTimer closer(&app_);
+  closer.SetInterval(8000);
+  closer.OnTimer = [&](TObject*) {
+    if (!form_ApplyProgress->Modal()) return;
+    ++closes;
+    form_ApplyProgress->CloseFromDesktop();
+    form_Main->CloseFromDesktop();
+    form_ApplyProgress->Close();
+    if (form_ApplyProgress->Modal() && form_ApplyProgress->ModalResult() == mrNone && form_Main->Visible() &&
+        !app_.Terminated()) {
+      ++stayed;
+    }
+  };
+  Apply();
+  closer.SetEnabled(false);
+  EXPECT_GE(closes, 10);
+  EXPECT_EQ(stayed, closes);
+  ASSERT_EQ(Page(), form_Main->tab_ClientSetupFinish) << LastMessage();
+  EXPECT_TRUE(messages_.empty()) << LastMessage();
+  const Steps shown = ShownSteps();
+  EXPECT_EQ(shown, NewLayoutSteps()) << Join(shown);
+  EXPECT_EQ(TraceCount("thread_RAIDCreateApply- Step0"), 1);
+  EXPECT_EQ(CommandsToBox(), (std::vector<std::string>{"GETFORMATSTATUS 1", "CREATE STANDARD 1 EXT3",
+                                                       "GETFORMATSTATUS 1", "CREATEDEFAULTSHAREFOLDER", "REBOOT"}));
+  EXPECT_FALSE(form_ApplyProgress->Visible());
+  EXPECT_FALSE(app_.Terminated());
 }
 
 // A box's host name with a line break and tabs makes no share name: the mapping is refused, the

@@ -127,6 +127,26 @@ TEST_F(DialogTest, OnlyOkOfAQuestionSetsTheFlagAndEveryButtonCloses) {
   }
 }
 
+// A close from the desktop (the window manager's, Alt+F4) acts as the dialog's Cancel: a question
+// and a ticked format confirmation close without setting their flag.
+TEST_F(DialogTest, ACloseFromTheDesktopActsAsCancel) {
+  StartWithoutAutomaticAnswers();
+  form_Main->msgBoxResultOK = 3;
+  ShowMessage(str_Msg18, 0, [] {
+    form_MessageBox->CloseFromDesktop();
+    EXPECT_TRUE(Closing(form_MessageBox));
+  });
+  EXPECT_EQ(form_Main->msgBoxResultOK, 3);
+  form_Main->formatConfirmed = 0;
+  ShowConfirmation([] {
+    TDriver(form_ConfirmFormat).Click("lab_checkBoxFormatDisk");
+    ASSERT_TRUE(form_ConfirmFormat->btn_OK->Enabled());
+    form_ConfirmFormat->CloseFromDesktop();
+    EXPECT_TRUE(Closing(form_ConfirmFormat));
+  });
+  EXPECT_EQ(form_Main->formatConfirmed, 0);
+}
+
 TEST_F(DialogTest, EnterClosesAWarningOrAnErrorButNotAQuestion) {
   StartWithoutAutomaticAnswers();
   for (const int kind : {0, 1, 2}) {

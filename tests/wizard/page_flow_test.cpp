@@ -8,6 +8,7 @@
 #include "flow_fixture.h"
 #include "platform/code_page.h"
 #include "scratch_folder.h"
+#include "toolkit/timer.h"
 #include "wizard/dialogs/apply_progress.h"
 #include "wizard/dialogs/confirm_format.h"
 #include "wizard/dialogs/login_dialog.h"
@@ -425,6 +426,59 @@ TEST_F(PageFlowTest, TheFailurePageLeadsBackUnlessTheIgnoreBoxIsTickedAndStartsU
   ClickNext();
   EXPECT_EQ(Page(), form_Main->tab_DiskConfiguration);
   EXPECT_TRUE(messages_.empty()) << LastMessage();
+}
+
+// The connection test closes itself once it has its outcome. Every close before that is refused,
+// the desktop's (the window manager's) as the window's own: before the test's timer has fired, and
+// while its pings run. The page flow then reads the outcome that the test made.
+TEST_F(PageFlowTest, TheConnectionTestRefusesEveryCloseUntilItHasItsOutcome) {
+  world_.processes().AnswerPings(sim::Ipv4Of("192.168.1.1"));
+  world_.processes().AnswerPings(sim::Ipv4Of("8.8.8.8"));
+  ToSettingsPage();
+  Click("lab_radioFixedIP");
+  struct Case {
+    const char* what;
+    uint32_t after_show_ms;  // 0: at once
+  } const cases[] = {{"before its timer", 0}, {"while its pings run", 1500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(Page(), form_Main->tab_CurrentSettings);
+    bool attempted = false, refused = false;
+    size_t pings_started = 0;
+    auto try_to_close = [&] {
+      pings_started = world_.processes().Pings().size();
+      form_ConnectionTest->CloseFromDesktop();
+      form_ConnectionTest->Close();
+      refused = form_ConnectionTest->Modal() && form_ConnectionTest->ModalResult() == mrNone;
+      attempted = true;
+    };
+    TTimer closer(&app_);
+    closer.SetEnabled(false);
+    closer.SetInterval(std::max<uint32_t>(c.after_show_ms, 1));
+    closer.OnTimer = [&](TObject*) {
+      closer.SetEnabled(false);
+      try_to_close();
+    };
+    const size_t pings_before = world_.processes().Pings().size();
+    const TNotifyEvent shown = form_ConnectionTest->OnShow;
+    form_ConnectionTest->OnShow = [&](TObject* sender) {
+      if (shown) shown(sender);
+      if (c.after_show_ms == 0) {
+        Application->Post(try_to_close);
+      } else {
+        closer.SetEnabled(true);
+      }
+    };
+    ClickNext();
+    form_ConnectionTest->OnShow = shown;
+    ASSERT_TRUE(attempted);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(pings_started > pings_before, c.after_show_ms > 0) << "the moment of the close";
+    EXPECT_EQ(form_ConnectionTest->ConnectionTestResult, 4);
+    EXPECT_EQ(Page(), form_Main->tab_DiskConfiguration);
+    EXPECT_FALSE(form_ConnectionTest->Visible());
+    ClickBack();
+  }
 }
 
 TEST_F(PageFlowTest, AResultOutsideTheKnownOnesLeavesTheFailureTextAsItWas) {

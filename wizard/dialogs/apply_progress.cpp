@@ -16,8 +16,11 @@ Tform_ApplyProgress::Tform_ApplyProgress(TComponent* owner) : TForm(owner) {
 #define ORVO_FIELD(cls, name) name = BindComponent<cls>(*this, #name);
 #include "wizard/forms/form_ApplyProgress_fields.inc"
 #undef ORVO_FIELD
+  OnCloseQuery = [this](TObject* sender, bool& can_close) { FormCloseQuery(sender, can_close); };
 }
 
 void Tform_ApplyProgress::FormCreate(TObject*) { ShapeDialog(*this, 253, 135, 15); }
+
+void Tform_ApplyProgress::FormCloseQuery(TObject*, bool& CanClose) { CanClose = !applyRunning; }
 
 void Tform_ApplyProgress::img_formBGMouseDown(TObject*, TMouseButton, TShiftState, int, int) { MoveByCaption(*this); }

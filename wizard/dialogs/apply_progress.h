@@ -18,7 +18,13 @@ class Tform_ApplyProgress : public TForm {
 #undef ORVO_FIELD
 
   void FormCreate(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
   void img_formBGMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+  // Set by the page flow while the apply sequence runs, cleared by its completion handler: the
+  // window refuses every close meanwhile, since the sequence cannot be cancelled and a closed
+  // window would let a second one start beside it.
+  bool applyRunning = false;
 
  private:
   THandlerTable handlers_;
