@@ -1,8 +1,10 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -204,7 +206,11 @@ TEST_F(HostStateTest, AStateFileThatCannotBeReadIsNeverWrittenOver) {
     std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(Read(file), mine);
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 3)
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".drives.txt.orvo-lock", ".firewall.txt.orvo-lock",
+                                            ".services.txt.orvo-lock", "drives.txt", "firewall.txt", "services.txt"}))
       << "no temporary file is left";
 }
 
@@ -431,6 +437,59 @@ TEST_F(HostStateTest, TheFirewallFileIsReadAsTheUserLeftItAndKeepsRegistrations)
   });
   EXPECT_EQ(restarted->Admit(FirewallCall::kFirewallEnabled), HRESULT_FROM_WIN32(EPT_S_NOT_REGISTERED));
   EXPECT_EQ(restarted->Admit(FirewallCall::kCreateManager), S_OK);
+}
+
+// Two wizards that remember drives at once (each a process of its own) keep every drive in
+// drives.txt and every bookmark: each reads both files under the lock that the other's save holds.
+TEST_F(HostStateTest, TwoProgramsRememberingDrivesAtOnceLoseNothing) {
+  const std::string home = state_.File("home");
+  HostDriveSources sources = Sources();
+  sources.bookmarks = home + "/bookmarks";
+  std::filesystem::create_directories(home);
+  std::ofstream(sources.bookmarks) << "file:///srv/music Music\n";
+  const std::vector<std::string> letters[] = {{"Z", "Y", "X", "W", "V", "U", "T", "S", "R", "Q"},
+                                              {"P", "O", "N", "M", "L", "K", "J", "I", "H", "G"}};
+  int go[2];
+  ASSERT_EQ(::pipe(go), 0);
+  std::vector<pid_t> programs;
+  for (const auto& mine : letters) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      char start;
+      if (::read(go[0], &start, 1) != 1) std::_Exit(2);
+      auto drives = MakeHostDrives(sources);
+      InstallDrives(drives.get());
+      for (const std::string& letter : mine) {
+        if (AddConnection((letter + ":").c_str(), ("\\\\Storage\\" + letter).c_str(), CONNECT_UPDATE_PROFILE) != 0) {
+          std::_Exit(3);
+        }
+      }
+      std::_Exit(0);
+    }
+    programs.push_back(child);
+  }
+  ASSERT_EQ(::write(go[1], "go", 2), 2);
+  for (const pid_t program : programs) {
+    int status = 0;
+    ::waitpid(program, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ::close(go[0]);
+  ::close(go[1]);
+  const std::string drives = Read(StateFile(kDrivesFileName));
+  const std::string bookmarks = Read(sources.bookmarks);
+  EXPECT_TRUE(bookmarks.starts_with("file:///srv/music Music\n")) << bookmarks;
+  for (const auto& mine : letters) {
+    for (const std::string& letter : mine) {
+      EXPECT_NE(drives.find("remembered " + letter + ": \\\\Storage\\" + letter + "\n"), std::string::npos)
+          << letter << "\n"
+          << drives;
+      EXPECT_NE(bookmarks.find("smb://Storage/" + letter + " " + letter + ": " + letter + " on Storage\n"),
+                std::string::npos)
+          << letter << "\n"
+          << bookmarks;
+    }
+  }
 }
 
 // The state files of a user who edits them by hand, in the state folder below a temporary home.
