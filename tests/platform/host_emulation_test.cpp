@@ -439,6 +439,25 @@ TEST_F(HostStateTest, TheFirewallFileIsReadAsTheUserLeftItAndKeepsRegistrations)
   EXPECT_EQ(restarted->Admit(FirewallCall::kCreateManager), S_OK);
 }
 
+// A Name or Path with blanks at its ends keeps them in quotes; read back it is the same program,
+// so a second authorisation adds nothing. A value the user put in quotes loses them.
+TEST_F(HostStateTest, AnApplicationsNameAndPathKeepTheirBlanks) {
+  auto services = MakeHostServiceManager(state_.File("state"));
+  auto firewall = MakeHostFirewall(state_.File("state"), *services);
+  const FirewallApplication blanks{u" Orvo ", u"/opt/orvo/wizard ", true};
+  const FirewallApplication quoted{u"\"Backup\"", u"/opt/\"quoted\"", false};
+  for (const FirewallApplication& app : {blanks, quoted}) ASSERT_EQ(firewall->Authorize(app), S_OK);
+  const std::string written = Read(StateFile(kFirewallFileName));
+  EXPECT_NE(written.find("Name=\" Orvo \"\nPath=\"/opt/orvo/wizard \"\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("Name=\"\"Backup\"\"\nPath=/opt/\"quoted\"\n"), std::string::npos) << written;
+  for (const FirewallApplication& app : {blanks, quoted}) ASSERT_EQ(firewall->Authorize(app), S_OK);
+  EXPECT_EQ(Read(StateFile(kFirewallFileName)), written);
+  std::ofstream(StateFile(kFirewallFileName), std::ios::app) << "[Application]\nName = \"By hand\" \nPath=\"/opt/x\"\n";
+  FirewallProfileState profile;
+  ASSERT_EQ(firewall->ReadProfile(&profile), S_OK);
+  EXPECT_EQ(profile.applications, (std::vector<FirewallApplication>{blanks, quoted, {u"By hand", u"/opt/x", true}}));
+}
+
 // Two wizards that remember drives at once (each a process of its own) keep every drive in
 // drives.txt and every bookmark: each reads both files under the lock that the other's save holds.
 TEST_F(HostStateTest, TwoProgramsRememberingDrivesAtOnceLoseNothing) {
