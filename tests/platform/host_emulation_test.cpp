@@ -652,14 +652,15 @@ TEST_F(HandEditedStateTest, TheDrivesFileChangesOnlyTheConnectionsThatChange) {
   InstallDrives(nullptr);
 }
 
-// A box's host name with a line break and a tab cannot write a line of its own into the file.
-TEST_F(HandEditedStateTest, AShareNameWithControlCharactersIsRefused) {
+// A box's host name with a line break and a tab cannot write a line of its own into the file,
+// nor a share whose name ends in a blank, which reading the line would drop, change the share.
+TEST_F(HandEditedStateTest, AShareNameTheFileCannotKeepIsRefused) {
   const std::string mine = "session first-boot\nconnected W: \\\\Backup\\Files\n";
   Write(kDrivesFileName, mine);
   auto drives = MakeDrives();
   InstallDrives(drives.get());
-  for (const char* remote :
-       {"\\\\Storage\nremembered Q: \\\\Evil\\Share\\Volume_1", "\\\\Sto\trage\\Volume_1", "\\\\Storage\\Volume_1\r"}) {
+  for (const char* remote : {"\\\\Storage\nremembered Q: \\\\Evil\\Share\\Volume_1", "\\\\Sto\trage\\Volume_1",
+                             "\\\\Storage\\Volume_1\r", "\\\\Storage\\Volume_1 "}) {
     EXPECT_EQ(AddConnection("Z:", remote, CONNECT_UPDATE_PROFILE), static_cast<DWORD>(ERROR_INVALID_NAME));
   }
   EXPECT_EQ(Read(File(kDrivesFileName)), mine);
