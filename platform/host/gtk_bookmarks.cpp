@@ -69,9 +69,10 @@ std::string ConnectionBookmark(const NetworkConnection& connection) {
     if (i > 0) share += names[i];
   }
   std::string label = connection.local_name + " " + share + " on " + (names.empty() ? "" : names[0]);
-  // A line end inside the label would end the bookmark and make the rest another one.
+  // A line end inside the label would end the bookmark and make the rest another one, and a byte
+  // that is not UTF-8 would make GTK drop the whole file.
   std::replace_if(label.begin(), label.end(), IsControlCharacter, ' ');
-  return uri + " " + label;
+  return uri + " " + Utf16ToUtf8(Utf8ToUtf16(label));
 }
 
 bool FollowRememberedConnections(const std::string& file, const std::vector<NetworkConnection>& before,

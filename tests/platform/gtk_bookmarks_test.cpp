@@ -25,6 +25,7 @@ TEST(GtkBookmarks, TheLineOfAConnection) {
       {{"W:", "\\\\nas\\Volume_1\\Photos\\2024"}, "smb://nas/Volume_1/Photos/2024 W: Volume_1/Photos/2024 on nas"},
       // A line end in a name would end the bookmark and start another line of the file.
       {{"V:", "\\\\nas\\a\nsmb://evil/x"}, "smb://nas/a%0Asmb%3A%2F%2Fevil%2Fx V: a smb://evil/x on nas"},
+      {{"U:", "\\\\nas\\caf\xE9"}, "smb://nas/caf%E9 U: caf\uFFFD on nas"},
   };
   for (const Case& c : cases) EXPECT_EQ(platform::ConnectionBookmark(c.connection), c.bookmark);
 }
