@@ -165,12 +165,20 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
     for (const std::string& line : inserted[n]) out.emplace_back(Encode(line), newline);
   }
   for (const std::string& line : appended) out.emplace_back(Encode(line), newline);
-  std::string bytes = prefix_;
-  for (size_t i = 0; i < out.size(); ++i) {
-    bytes += out[i].first;
-    // Only the file's last line may go without a line end.
-    bytes += out[i].second.empty() && i + 1 < out.size() ? newline : out[i].second;
+  // Only the file's last line may go without a line end.
+  for (size_t i = 0; i + 1 < out.size(); ++i) {
+    if (out[i].second.empty()) out[i].second = newline;
   }
+  // A bare CR that comes to stand before an empty line's LF (a line between them gone, or a new
+  // line ending in CR put there) would read as one CR LF and lose that empty line: it becomes CR LF.
+  const std::string cr = Encode("\r"), lf = Encode("\n");
+  for (size_t i = 0; i + 1 < out.size(); ++i) {
+    if (out[i].second == cr && out[i + 1].first.empty() && out[i + 1].second.starts_with(lf)) {
+      out[i].second = cr + lf;
+    }
+  }
+  std::string bytes = prefix_;
+  for (const auto& [content, end] : out) bytes += content + end;
   bytes += tail_;
   if (!lock_.held()) return fail("its lock was not had (" + lock_.why() + ")");
   const std::string why = lock_.ReplaceFile(bytes);

@@ -125,6 +125,12 @@ TEST(StateDocument, ASaveRewritesOnlyTheRecordsThatChanged) {
        std::string("\xFF\xFE"
                    "a\0001\000 \000\xE9\000\n\000",
                    12)},
+      // A bare CR never comes to stand before an empty line's LF, which would read as one line end.
+      {"a CR before an empty line, the line between them gone", "a1 x\rb1 y\n\n", {Record("a1", "x")}, "a1 x\r\n\n"},
+      {"a CR before an empty line, a new line ending in it",
+       "# c\ra1 x\n\n",
+       {Record("a1", "x"), Record("a2", "n")},
+       "# c\ra1 x\na2 n\r\n\n"},
       // The stray byte stays at the end; what is written before it keeps to whole units.
       {"UTF-16 with half a unit at its end",
        std::string("\xFF\xFE"
