@@ -93,6 +93,11 @@ void StateDocument::Entry(size_t n, const std::string& group, const std::string&
   entry_line_[{group, key}] = n;
 }
 
+void StateDocument::Copy(size_t n, const std::string& group, const std::string& key) {
+  Group(n, group);
+  copy_lines_.emplace(std::pair(group, key), n);
+}
+
 std::string StateDocument::Encode(std::string_view utf8) const {
   if (encoding_ == Encoding::kUtf8) return std::string(utf8);
   std::string bytes;
@@ -141,6 +146,9 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
     }
   }
   for (const auto& [key, line] : entry_line_) {
+    if (exists_ && old.count(key) && !kept.count(key)) removed[line] = true;
+  }
+  for (const auto& [key, line] : copy_lines_) {
     if (exists_ && old.count(key) && !kept.count(key)) removed[line] = true;
   }
 

@@ -72,11 +72,14 @@ class StateDocument {
   // for several lines, the last one told counts).
   void Group(size_t n, const std::string& group);
   void Entry(size_t n, const std::string& group, const std::string& key);
+  // Line n holds another copy of the record `key` that the service skipped: it stays while the
+  // record does, and goes with it, so that a removed record does not come back from it.
+  void Copy(size_t n, const std::string& group, const std::string& key);
 
   // Writes the file with the records `after` where it held `before` (what the service read from
   // it): a record whose line says the same keeps its line byte for byte, a changed one gets its
   // new line in the place of the old, a new one goes after the last line of its group (or, with
-  // the group's opening, at the end), and the line of one that is gone is removed. Every other
+  // the group's opening, at the end), and the line of one that is gone is removed with its copies. Every other
   // line stays as it was, in its place. A file that did not exist is written whole, after the
   // layout's header. The file is replaced as SaveLock::ReplaceFile replaces it: at once, durably,
   // a link written through to its target. A line that would hold a control character (which
@@ -105,6 +108,7 @@ class StateDocument {
   std::string tail_;  // half a UTF-16 unit that ends the file, kept after every line
   std::map<std::string, size_t> group_end_;
   std::map<std::pair<std::string, std::string>, size_t> entry_line_;
+  std::multimap<std::pair<std::string, std::string>, size_t> copy_lines_;
 };
 
 // Reports a line of a state file that the service cannot read, on the standard error, once per

@@ -652,6 +652,24 @@ TEST_F(HandEditedStateTest, TheDrivesFileChangesOnlyTheConnectionsThatChange) {
   InstallDrives(nullptr);
 }
 
+// A second line for a connection is skipped while the first stands, and goes with it: else the
+// cancelled connection would come back from it at the next call.
+TEST_F(HandEditedStateTest, ACancelledConnectionTakesEveryLineOfIt) {
+  Write(kDrivesFileName,
+        "session first-boot\n"
+        "remembered W: \\\\Backup\\Files\n"
+        "# mine\n"
+        "remembered W: \\\\Backup\\Copy\n");
+  auto drives = MakeDrives();
+  InstallDrives(drives.get());
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(WNetCancelConnection2A("W:", CONNECT_UPDATE_PROFILE, 1), 0u);
+  EXPECT_EQ(Read(File(kDrivesFileName)), "session first-boot\n# mine\n");
+  EXPECT_EQ(WNetCancelConnection2A("W:", CONNECT_UPDATE_PROFILE, 1), static_cast<DWORD>(ERROR_NOT_CONNECTED));
+  ::testing::internal::GetCapturedStderr();
+  InstallDrives(nullptr);
+}
+
 // A box's host name with a line break and a tab cannot write a line of its own into the file,
 // nor a share whose name ends in a blank, which reading the line would drop, change the share.
 TEST_F(HandEditedStateTest, AShareNameTheFileCannotKeepIsRefused) {
