@@ -4,6 +4,7 @@
 // authorization of the same program changes nothing, and the user's lines stay in order.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <map>
 #include <set>
 
 #include "check.h"
@@ -66,9 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What a save writes is the application's lines and the opening of its section.
   const std::vector<std::string> now = fuzz::StateLines(file);
   std::set<std::string> ours = {"", "[Application]"};
-  const std::set<std::string> old(lines.begin(), lines.end());
-  for (const std::string& line : now) {
-    if (old.count(line)) continue;
+  std::map<std::string, int> more;  // how many more times the file holds a line than before
+  for (const std::string& line : now) ++more[line];
+  for (const std::string& line : lines) --more[line];
+  for (const auto& [line, count] : more) {
+    if (count <= 0) continue;
     Check(ours.count(line) || line.starts_with("Name=") || line.starts_with("Path=") || line.starts_with("Enabled="));
     ours.insert(line);
   }
