@@ -9,6 +9,7 @@
 
 #include "named_scratch_folder.h"
 #include "platform/state_file.h"
+#include "platform/unicode.h"
 
 // What the targets of the files a user keeps share.
 namespace fuzz {
@@ -19,6 +20,18 @@ inline NamedScratchFolder& ScratchFolderForFiles(std::string_view name) {
   std::error_code error;
   const std::filesystem::path memory = "/dev/shm";
   return *new NamedScratchFolder(name, std::filesystem::is_directory(memory, error) ? memory : std::filesystem::path());
+}
+
+// UTF-8 text as a file of one of the readers' encodings holds it: 0 UTF-8, 1 UTF-8 with its mark,
+// 2 UTF-16 LE and 3 UTF-16 BE, each after its mark.
+inline std::string EncodedText(const std::string& utf8, int encoding) {
+  if (encoding < 2) return (encoding == 1 ? "\xEF\xBB\xBF" : "") + utf8;
+  std::string bytes = encoding == 2 ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char16_t unit : platform::Utf8ToUtf16(utf8)) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += encoding == 2 ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
 }
 
 // The lines of a state file as its services read them (their own line ends and encoding).

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "check.h"
-#include "named_scratch_folder.h"
+#include "file_targets.h"
 #include "platform/ansi.h"
 #include "platform/profile.h"
 #include "platform/unicode.h"
@@ -62,16 +62,6 @@ std::string OtherCase(std::string name, FuzzedDataProvider& input) {
   return name;
 }
 
-std::string Encode(const std::string& utf8, int encoding) {
-  if (encoding < 2) return (encoding == 1 ? "\xEF\xBB\xBF" : "") + utf8;
-  std::string bytes = encoding == 2 ? "\xFF\xFE" : "\xFE\xFF";
-  for (const char16_t unit : platform::Utf8ToUtf16(utf8)) {
-    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += encoding == 2 ? std::string{low, high} : std::string{high, low};
-  }
-  return bytes;
-}
-
 struct KeyLine {
   std::string key;    // as it is looked up
   std::string value;  // as it is written
@@ -80,7 +70,7 @@ struct KeyLine {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static NamedScratchFolder& folder = *new NamedScratchFolder("fuzz-language");
+  static NamedScratchFolder& folder = fuzz::ScratchFolderForFiles("fuzz-language");
   FuzzedDataProvider input(data, size);
   const int encoding = input.ConsumeIntegralInRange<int>(0, 3);
   // The loader reads every key of the table, which takes long: one input in eight.
@@ -123,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // Whatever follows, in the file's encoding or not.
   const std::string rest = input.ConsumeRemainingBytesAsString();
-  const std::string file = folder.Write("Quillmere.ini", Encode(text, encoding) + rest);
+  const std::string file = folder.Write("Quillmere.ini", fuzz::EncodedText(text, encoding) + rest);
 
   // Each key of the section as its first line of that name says; one that is not there (the
   // section's name in other letters) as the default.

@@ -48,16 +48,6 @@ std::string Text(FuzzedDataProvider& input, size_t max) {
   return text;
 }
 
-std::string Encode(const std::string& utf8, int encoding) {
-  if (encoding < 2) return (encoding == 1 ? "\xEF\xBB\xBF" : "") + utf8;
-  std::string bytes = encoding == 2 ? "\xFF\xFE" : "\xFE\xFF";
-  for (const char16_t unit : platform::Utf8ToUtf16(utf8)) {
-    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += encoding == 2 ? std::string{low, high} : std::string{high, low};
-  }
-  return bytes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,12 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Any lines first, in the file's encoding or as raw bytes.
   std::string before = input.ConsumeRandomLengthString(2000);
-  std::string bytes = Encode("Windows Registry Editor Version 5.00" + end, encoding);
+  std::string bytes = fuzz::EncodedText("Windows Registry Editor Version 5.00" + end, encoding);
   if (input.ConsumeBool()) {
     if (encoding >= 2 && before.size() % 2 != 0) before.pop_back();
     bytes += before;
   } else {
-    bytes += Encode(before, encoding).substr(mark);
+    bytes += fuzz::EncodedText(before, encoding).substr(mark);
   }
 
   // Then a line with nothing on it, which ends a value that they may have left going on, the key
@@ -143,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ours += line + end;
     expected[platform::UpcaseName(platform::Utf8ToUtf16(value_name))] = {value_name, value};
   }
-  const std::string file = folder.Write("registry.reg", bytes + Encode(ours, encoding).substr(mark));
+  const std::string file = folder.Write("registry.reg", bytes + fuzz::EncodedText(ours, encoding).substr(mark));
 
   std::vector<std::string> reported;
   platform::HostRegistrySources sources;

@@ -28,6 +28,7 @@
 #include "platform/host_services.h"
 #include "platform/last_error.h"
 #include "platform/processes.h"
+#include "processes_at_once.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -468,33 +469,17 @@ TEST_F(HostStateTest, TwoProgramsRememberingDrivesAtOnceLoseNothing) {
   std::ofstream(sources.bookmarks) << "file:///srv/music Music\n";
   const std::vector<std::string> letters[] = {{"Z", "Y", "X", "W", "V", "U", "T", "S", "R", "Q"},
                                               {"P", "O", "N", "M", "L", "K", "J", "I", "H", "G"}};
-  int go[2];
-  ASSERT_EQ(::pipe(go), 0);
-  std::vector<pid_t> programs;
-  for (const auto& mine : letters) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      char start;
-      if (::read(go[0], &start, 1) != 1) std::_Exit(2);
-      auto drives = MakeHostDrives(sources);
-      InstallDrives(drives.get());
-      for (const std::string& letter : mine) {
-        if (AddConnection((letter + ":").c_str(), ("\\\\Storage\\" + letter).c_str(), CONNECT_UPDATE_PROFILE) != 0) {
-          std::_Exit(3);
-        }
+  const std::vector<int> codes = InProcessesAtOnce(2, [&](size_t program) {
+    auto drives = MakeHostDrives(sources);
+    InstallDrives(drives.get());
+    for (const std::string& letter : letters[program]) {
+      if (AddConnection((letter + ":").c_str(), ("\\\\Storage\\" + letter).c_str(), CONNECT_UPDATE_PROFILE) != 0) {
+        return 1;
       }
-      std::_Exit(0);
     }
-    programs.push_back(child);
-  }
-  ASSERT_EQ(::write(go[1], "go", 2), 2);
-  for (const pid_t program : programs) {
-    int status = 0;
-    ::waitpid(program, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  ::close(go[0]);
-  ::close(go[1]);
+    return 0;
+  });
+  EXPECT_EQ(codes, (std::vector<int>{0, 0}));
   const std::string drives = Read(StateFile(kDrivesFileName));
   const std::string bookmarks = Read(sources.bookmarks);
   EXPECT_TRUE(bookmarks.starts_with("file:///srv/music Music\n")) << bookmarks;

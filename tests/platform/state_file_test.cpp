@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "platform/virtual_clock.h"
+#include "processes_at_once.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -42,18 +42,6 @@ std::set<std::string> Temporaries(const fs::path& folder) {
     if (name.find(".orvo-save-") != std::string::npos) found.insert(name);
   }
   return found;
-}
-
-// The exit code of a child process that runs `body`, which ends it.
-int InChild(const std::function<void()>& body) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    body();
-    std::_Exit(100);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string Read(const std::string& file) {
@@ -302,15 +290,17 @@ TEST(StateDocument, ASaveIsDoneOnlyOnceTheFileAndItsFolderAreSynced) {
 TEST(StateDocument, ASaveClearsAwayWhatASaveThatDiedLeft) {
   ScratchFolder folder;
   const std::string file = folder.Write("state.txt", "a1 x\n");
-  EXPECT_EQ(InChild([&] {
-              platform::SetSaveStepHookForTest([](SaveStep step) {
-                if (step == SaveStep::kRename) std::_Exit(0);
-                return 0;
-              });
-              StateDocument document = StateDocument::Read(file);
-              document.Save("test", file, Tag(document), {Record("a1", "y")}, kLayout);
-            }),
-            0)
+  EXPECT_EQ(InProcessesAtOnce(1,
+                              [&](size_t) {
+                                platform::SetSaveStepHookForTest([](SaveStep step) {
+                                  if (step == SaveStep::kRename) std::_Exit(0);
+                                  return 0;
+                                });
+                                StateDocument document = StateDocument::Read(file);
+                                document.Save("test", file, Tag(document), {Record("a1", "y")}, kLayout);
+                                return 1;
+                              }),
+            std::vector<int>{0})
       << "the child died at the rename";
   EXPECT_EQ(Read(file), "a1 x\n");
   const std::set<std::string> died = Temporaries(folder.path());
@@ -343,36 +333,21 @@ TEST(StateDocument, TwoWritersAtOnceLoseNothing) {
   ScratchFolder folder;
   const std::string file = folder.Write("state.txt", "# shared\n");
   constexpr int kRounds = 40;
-  int go[2];
-  ASSERT_EQ(::pipe(go), 0);
-  std::vector<pid_t> writers;
-  for (const char group : {'a', 'b'}) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      char start;
-      if (::read(go[0], &start, 1) != 1) std::_Exit(2);
-      for (int round = 0; round < kRounds; ++round) {
-        StateDocument document = StateDocument::Read(file);
-        Entries before = Tag(document);
-        Entries after = before;
-        after.push_back({std::string(1, group), std::string(1, group) + std::to_string(round),
-                         std::string(1, group) + std::to_string(round) + " added"});
-        if (!document.Save("test", file, before, after, kLayout)) std::_Exit(3);
-      }
-      std::_Exit(0);
+  const char groups[] = {'a', 'b'};
+  const std::vector<int> codes = InProcessesAtOnce(2, [&](size_t writer) {
+    const std::string group(1, groups[writer]);
+    for (int round = 0; round < kRounds; ++round) {
+      StateDocument document = StateDocument::Read(file);
+      const Entries before = Tag(document);
+      Entries after = before;
+      after.push_back({group, group + std::to_string(round), group + std::to_string(round) + " added"});
+      if (!document.Save("test", file, before, after, kLayout)) return 1;
     }
-    writers.push_back(child);
-  }
-  ASSERT_EQ(::write(go[1], "go", 2), 2);
-  for (const pid_t writer : writers) {
-    int status = 0;
-    ::waitpid(writer, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  ::close(go[0]);
-  ::close(go[1]);
+    return 0;
+  });
+  EXPECT_EQ(codes, (std::vector<int>{0, 0}));
   const std::string text = Read(file);
-  for (const char group : {'a', 'b'}) {
+  for (const char group : groups) {
     for (int round = 0; round < kRounds; ++round) {
       const std::string line = std::string(1, group) + std::to_string(round) + " added\n";
       EXPECT_NE(text.find(line), std::string::npos) << line;
