@@ -112,7 +112,7 @@ bool Writable(const fs::path& file, const struct stat& status) {
 // Removes what saves that died left of `name` in `folder`: our temporary files that are the
 // user's and that no save holds (a save locks its temporary file while it writes it).
 void RemoveLeftovers(const fs::path& folder, const std::string& name) {
-  const std::string prefix = "." + name + std::string(kSaveInfix);
+  const std::string prefix = std::string(".").append(name).append(kSaveInfix);
   DIR* entries = ::opendir(folder.c_str());
   if (!entries) return;
   while (const dirent* entry = ::readdir(entries)) {
@@ -150,7 +150,8 @@ SaveLock SaveLock::Take(const std::string& path) {
     return lock;
   }
   lock.target_ = target->string();
-  const fs::path lock_file = FolderOf(*target) / ("." + target->filename().string() + ".orvo-lock");
+  const fs::path lock_file =
+      FolderOf(*target) / std::string(".").append(target->filename().string()).append(".orvo-lock");
   // Read-only is enough for flock; not following a link nor waiting on a FIFO under the name.
   int fd = ::open(lock_file.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   struct stat status {};
@@ -204,7 +205,7 @@ std::string SaveLock::ReplaceFile(std::string_view bytes) const {
   const std::string name = target.filename().string();
   RemoveLeftovers(folder, name);
 
-  std::string temporary = (folder / ("." + name + std::string(kSaveInfix) + std::string(kRandomPart, 'X'))).string();
+  std::string temporary = (folder / std::string(".").append(name).append(kSaveInfix).append(kRandomPart, 'X')).string();
   Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (fd.get() < 0) return "cannot make a temporary file beside it: " + Error(errno);
   // Locked while it is written, so that no other save takes it for a leftover.

@@ -52,7 +52,7 @@ StateDocument StateDocument::Read(const std::string& path, StateFormat format) {
   // Half a unit at the end stays there, after whatever a save puts before it, so that every
   // line after it keeps its alignment.
   if (document.encoding_ != Encoding::kUtf8 && rest.size() % 2 != 0) {
-    document.tail_ = rest.substr(rest.size() - 1);
+    document.tail_.push_back(rest.back());
     rest.remove_suffix(1);
   }
 
