@@ -166,8 +166,9 @@ DWORD WNetAddConnection2A(const NETRESOURCEA* lpNetResource, const char*, const 
     return ERROR_INVALID_PARAMETER;
   }
   const std::string remote = Utf8Of(lpNetResource->lpRemoteName);
-  // A line break or tab in a name (a box's host name) makes no valid name of a share.
-  if (HasControlCharacter(remote)) return ERROR_INVALID_NAME;
+  // A line break or tab in a name (a box's host name) makes no valid name of a share, nor does a
+  // blank at its end, which Windows drops from a name and drives.txt could not keep.
+  if (HasControlCharacter(remote) || remote.ends_with(' ')) return ERROR_INVALID_NAME;
   if (!IsUncName(remote)) return ERROR_BAD_NET_NAME;
   const std::string local_text = Utf8Of(lpNetResource->lpLocalName);
   const char letter = DriveLetterOf(local_text);

@@ -152,7 +152,20 @@ Reason ApplyKeyLine(std::string_view line, RegistryTree& tree, RegistryKey*& key
   return {};
 }
 
-bool GoesOn(std::string_view line) { return line.ends_with('\\') && line.find("=hex") != std::string_view::npos; }
+// A value line of hex data that ends in "\" goes on in the next line. Only the data is looked at,
+// after the name and the "=" with the blanks around it: a name may hold "=hex" and a text may
+// end in a backslash.
+bool GoesOn(std::string_view line) {
+  if (!line.ends_with('\\')) return false;
+  std::string name;
+  if (line.starts_with('@')) {
+    line.remove_prefix(1);
+  } else if (!ReadQuoted(line, name).empty()) {
+    return false;
+  }
+  line = Trim(line);
+  return line.starts_with('=') && Trim(line.substr(1)).starts_with("hex");
+}
 
 }  // namespace
 

@@ -1,14 +1,7 @@
 #include "platform/state_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -21,101 +14,65 @@
 namespace platform {
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr int kMaxLinks = 40;  // what the system follows before it gives up (ELOOP)
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-// The file a write to `path` must replace: a link is followed to its target, so that the link
-// stays a link. Nothing when the links go round.
-std::optional<fs::path> WriteTarget(const fs::path& path) {
-  fs::path target = path;
-  std::error_code error;
-  for (int hops = 0; hops < kMaxLinks; ++hops) {
-    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
-    const fs::path next = fs::read_symlink(target, error);
-    if (error) return std::nullopt;
-    target = next.is_absolute() ? next : target.parent_path() / next;
-  }
-  return std::nullopt;
+// A whole file is UTF-8 that GTK takes: valid throughout, and without a NUL, where GTK stops.
+bool IsCleanUtf8(std::string_view bytes) {
+  return bytes.find('\0') == std::string_view::npos && Utf16ToUtf8(Utf8ToUtf16(bytes)) == bytes;
 }
 
 }  // namespace
-
-std::string ReplaceFile(const std::string& path, std::string_view bytes) {
-  std::error_code error;
-  const fs::path given(path);
-  if (given.has_parent_path() && fs::create_directories(given.parent_path(), error)) {
-    fs::permissions(given.parent_path(), fs::perms::owner_all, error);
-  }
-  if (error) return "cannot make its folder: " + error.message();
-  const std::optional<fs::path> target = WriteTarget(given);
-  if (!target) return "its links go round";
-  std::string temporary = target->string() + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return std::strerror(errno);
-  struct stat old {};
-  bool done = (::stat(target->c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, bytes) &&
-              ::fsync(fd) == 0;
-  std::string why = done ? std::string() : std::strerror(errno);
-  if (::close(fd) != 0 && done) {
-    done = false;
-    why = std::strerror(errno);
-  }
-  if (done && ::rename(temporary.c_str(), target->c_str()) != 0) {
-    done = false;
-    why = std::strerror(errno);
-  }
-  if (!done) ::unlink(temporary.c_str());
-  return why;
-}
 
 std::string StateFilePath(const std::string& folder, const char* name) {
   const std::string base = folder.empty() ? StateFolderPath() : folder;
   return base.empty() ? std::string{} : base + "/" + name;
 }
 
-StateDocument StateDocument::Read(const std::string& path) {
+StateDocument StateDocument::Read(const std::string& path, StateFormat format) {
   StateDocument document;
-  const FileBytes file = ReadFileBytes(path);
+  document.lock_ = SaveLock::Take(path);
+  FileBytes file = ReadFileBytes(path);
+  if (format == StateFormat::kGtkBookmarks && file.status == FileBytes::Status::kRead && !IsCleanUtf8(file.bytes)) {
+    file = {FileBytes::Status::kUnreadable, {}, "not UTF-8 without NUL bytes, which GTK does not read"};
+  }
   if (file.status == FileBytes::Status::kUnreadable) document.unreadable_ = file.why;
   if (file.status != FileBytes::Status::kRead) return document;
   document.exists_ = true;
   std::string_view rest(file.bytes);
-  if (rest.starts_with("\xFF\xFE")) {
+  if (format == StateFormat::kGtkBookmarks) {
+    // A byte-order mark is part of the first line to GTK.
+  } else if (rest.starts_with("\xFF\xFE")) {
     document.encoding_ = Encoding::kUtf16Le;
   } else if (rest.starts_with("\xFE\xFF")) {
     document.encoding_ = Encoding::kUtf16Be;
   }
-  const size_t prefix = document.encoding_ != Encoding::kUtf8 ? 2 : rest.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  const size_t prefix = document.encoding_ != Encoding::kUtf8                                   ? 2
+                        : format == StateFormat::kStateFile && rest.starts_with("\xEF\xBB\xBF") ? 3
+                                                                                                : 0;
   document.prefix_ = rest.substr(0, prefix);
   rest.remove_prefix(prefix);
+  // Half a unit at the end stays there, after whatever a save puts before it, so that every
+  // line after it keeps its alignment.
+  if (document.encoding_ != Encoding::kUtf8 && rest.size() % 2 != 0) {
+    document.tail_.push_back(rest.back());
+    rest.remove_suffix(1);
+  }
 
-  // Lines end with CR LF, LF or CR, counted in units of the encoding.
+  // Lines end with CR LF, LF or CR (GTK's with LF alone), counted in units of the encoding.
   const size_t unit = document.encoding_ == Encoding::kUtf8 ? 1 : 2;
+  const bool cr_ends = format == StateFormat::kStateFile;
   auto at = [&](size_t i) -> unsigned {
     if (unit == 1) return static_cast<unsigned char>(rest[i]);
     const auto a = static_cast<unsigned char>(rest[i]), b = static_cast<unsigned char>(rest[i + 1]);
     return document.encoding_ == Encoding::kUtf16Le ? a | (b << 8) : (a << 8) | b;
   };
+  auto ends_line = [&](size_t i) { return at(i) == '\n' || (cr_ends && at(i) == '\r'); };
   size_t start = 0;
   while (start < rest.size()) {
     size_t end = start;
-    while (end + unit <= rest.size() && at(end) != '\r' && at(end) != '\n') end += unit;
-    if (end + unit > rest.size()) end = rest.size();
+    while (end < rest.size() && !ends_line(end)) end += unit;
     size_t next = end;
     if (next < rest.size()) {
       next += unit;
-      if (at(end) == '\r' && next + unit <= rest.size() && at(next) == '\n') next += unit;
+      if (at(end) == '\r' && next < rest.size() && at(next) == '\n') next += unit;
     }
     RawLine line{std::string(rest.substr(start, end - start)), std::string(rest.substr(end, next - end)), {}};
     line.text =
@@ -134,6 +91,11 @@ void StateDocument::Group(size_t n, const std::string& group) {
 void StateDocument::Entry(size_t n, const std::string& group, const std::string& key) {
   Group(n, group);
   entry_line_[{group, key}] = n;
+}
+
+void StateDocument::Copy(size_t n, const std::string& group, const std::string& key) {
+  Group(n, group);
+  copy_lines_.emplace(std::pair(group, key), n);
 }
 
 std::string StateDocument::Encode(std::string_view utf8) const {
@@ -186,6 +148,9 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
   for (const auto& [key, line] : entry_line_) {
     if (exists_ && old.count(key) && !kept.count(key)) removed[line] = true;
   }
+  for (const auto& [key, line] : copy_lines_) {
+    if (exists_ && old.count(key) && !kept.count(key)) removed[line] = true;
+  }
 
   // The file's own line end for new lines, its first; "\n" for a file that has none.
   const std::string newline = [&] {
@@ -208,13 +173,23 @@ bool StateDocument::Save(std::string_view service, const std::string& path, cons
     for (const std::string& line : inserted[n]) out.emplace_back(Encode(line), newline);
   }
   for (const std::string& line : appended) out.emplace_back(Encode(line), newline);
-  std::string bytes = prefix_;
-  for (size_t i = 0; i < out.size(); ++i) {
-    bytes += out[i].first;
-    // Only the file's last line may go without a line end.
-    bytes += out[i].second.empty() && i + 1 < out.size() ? newline : out[i].second;
+  // Only the file's last line may go without a line end.
+  for (size_t i = 0; i + 1 < out.size(); ++i) {
+    if (out[i].second.empty()) out[i].second = newline;
   }
-  const std::string why = ReplaceFile(path, bytes);
+  // A bare CR that comes to stand before an empty line's LF (a line between them gone, or a new
+  // line ending in CR put there) would read as one CR LF and lose that empty line: it becomes CR LF.
+  const std::string cr = Encode("\r"), lf = Encode("\n");
+  for (size_t i = 0; i + 1 < out.size(); ++i) {
+    if (out[i].second == cr && out[i + 1].first.empty() && out[i + 1].second.starts_with(lf)) {
+      out[i].second = cr + lf;
+    }
+  }
+  std::string bytes = prefix_;
+  for (const auto& [content, end] : out) bytes += content + end;
+  bytes += tail_;
+  if (!lock_.held()) return fail("its lock was not had (" + lock_.why() + ")");
+  const std::string why = lock_.ReplaceFile(bytes);
   return why.empty() || fail(why);
 }
 

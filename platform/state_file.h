@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_save.h"
+
 // The files in which the emulated services (drives, services, firewall) keep what the real system
 // would remember: readable text that a user may edit, one record a line. A save changes only the
 // lines of the records that changed; everything else the user wrote stays as it was.
@@ -35,16 +37,32 @@ struct StateLayout {
   std::string newline = {};
 };
 
+// How a file's lines are told apart, and what a file must be to be read at all.
+enum class StateFormat {
+  // Lines end in CR LF, LF or CR; UTF-8, or UTF-16 after its byte-order mark.
+  kStateFile,
+  // GTK's bookmarks: lines end in LF alone, and the file is UTF-8 throughout without a NUL (GTK
+  // reads nothing of a file that is not, nor anything after a NUL); any other is not read.
+  kGtkBookmarks,
+};
+
 // A state file as it was read: its lines as bytes with their own line ends, in the file's
-// encoding (UTF-8, or UTF-16 after its byte-order mark), and what its service found in them.
+// encoding (UTF-8, or UTF-16 after its byte-order mark), and what its service found in them. The
+// document holds the file's lock (SaveLock) from before its read until it goes, so that a save
+// writes over exactly what was read and no other writer of ours comes in between.
 class StateDocument {
  public:
-  // The file at `path`; one that is missing or cannot be read is an empty document that does not
-  // exist(). One that is there but cannot be read (no permission, a FIFO under its name) is never
-  // saved over: the service reads its defaults, and a change of them cannot be kept.
-  static StateDocument Read(const std::string& path);
+  StateDocument() = default;
+
+  // The file at `path`, read under its lock; one that is missing or cannot be read is an empty
+  // document that does not exist(). One that is there but cannot be read (no permission, a FIFO
+  // under its name) is never saved over: the service reads its defaults, and a change of them
+  // cannot be kept.
+  static StateDocument Read(const std::string& path, StateFormat format = StateFormat::kStateFile);
 
   bool exists() const { return exists_; }
+  // Something is there that could not be read; it is never saved over.
+  bool unreadable() const { return !unreadable_.empty(); }
   size_t size() const { return lines_.size(); }
   // Line n as UTF-8 text without its line end; bytes that are not text read as U+FFFD.
   const std::string& Line(size_t n) const { return lines_[n].text; }
@@ -54,17 +72,20 @@ class StateDocument {
   // for several lines, the last one told counts).
   void Group(size_t n, const std::string& group);
   void Entry(size_t n, const std::string& group, const std::string& key);
+  // Line n holds another copy of the record `key` that the service skipped: it stays while the
+  // record does, and goes with it, so that a removed record does not come back from it.
+  void Copy(size_t n, const std::string& group, const std::string& key);
 
   // Writes the file with the records `after` where it held `before` (what the service read from
   // it): a record whose line says the same keeps its line byte for byte, a changed one gets its
   // new line in the place of the old, a new one goes after the last line of its group (or, with
-  // the group's opening, at the end), and the line of one that is gone is removed. Every other
+  // the group's opening, at the end), and the line of one that is gone is removed with its copies. Every other
   // line stays as it was, in its place. A file that did not exist is written whole, after the
-  // layout's header. The file is replaced at once (a temporary file renamed over it), a link is
-  // written through to its target, and the folder is made for the user alone when it is missing.
-  // A line that would hold a control character (which could break the line in two) is never
-  // written, nor a file that was there but could not be read: the save is refused. False on failure, with a line on the
-  // standard error naming `service`, the file and why.
+  // layout's header. The file is replaced as SaveLock::ReplaceFile replaces it: at once, durably,
+  // a link written through to its target. A line that would hold a control character (which
+  // could break the line in two) is never written, nor a file that was there but could not be
+  // read, nor one whose lock was not had, nor one the user cannot write: the save is refused.
+  // False on failure, with a line on the standard error naming `service`, the file and why.
   bool Save(std::string_view service, const std::string& path, const std::vector<StateEntry>& before,
             const std::vector<StateEntry>& after, const StateLayout& layout) const;
 
@@ -78,19 +99,17 @@ class StateDocument {
 
   std::string Encode(std::string_view utf8) const;
 
+  SaveLock lock_;
   bool exists_ = false;
   std::string unreadable_;  // why a file that is there could not be read
   Encoding encoding_ = Encoding::kUtf8;
   std::string prefix_;  // the byte-order mark
   std::vector<RawLine> lines_;
+  std::string tail_;  // half a UTF-16 unit that ends the file, kept after every line
   std::map<std::string, size_t> group_end_;
   std::map<std::pair<std::string, std::string>, size_t> entry_line_;
+  std::multimap<std::pair<std::string, std::string>, size_t> copy_lines_;
 };
-
-// Replaces the file at `path` with `bytes` at once (a new file beside it, renamed over it): a
-// link is written through to its target, the file keeps its permissions, a new one and a missing
-// folder are the user's alone. Empty on success, else why it failed.
-std::string ReplaceFile(const std::string& path, std::string_view bytes);
 
 // Reports a line of a state file that the service cannot read, on the standard error, once per
 // file, line and text: "<service>: <file>:<line>: <reason>; line skipped".

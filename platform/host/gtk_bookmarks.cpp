@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 
 #include "platform/state_file.h"
@@ -68,9 +69,10 @@ std::string ConnectionBookmark(const NetworkConnection& connection) {
     if (i > 0) share += names[i];
   }
   std::string label = connection.local_name + " " + share + " on " + (names.empty() ? "" : names[0]);
-  // A line end inside the label would end the bookmark and make the rest another one.
+  // A line end inside the label would end the bookmark and make the rest another one, and a byte
+  // that is not UTF-8 would make GTK drop the whole file.
   std::replace_if(label.begin(), label.end(), IsControlCharacter, ' ');
-  return uri + " " + label;
+  return uri + " " + Utf16ToUtf8(Utf8ToUtf16(label));
 }
 
 bool FollowRememberedConnections(const std::string& file, const std::vector<NetworkConnection>& before,
@@ -83,27 +85,28 @@ bool FollowRememberedConnections(const std::string& file, const std::vector<Netw
     if (!c.local_name.empty() && !Holds(before, c)) added.push_back(ConnectionBookmark(c));
   }
   if ((gone.empty() && added.empty()) || file.empty()) return true;
-  StateDocument document = StateDocument::Read(file);
-  // Our bookmarks as the file holds them, each line a record of its own; every other line is the
-  // user's and stays as it is.
+  StateDocument document = StateDocument::Read(file, StateFormat::kGtkBookmarks);
+  // Our bookmarks as the file holds them, each copy a record of its own, so that a removal takes
+  // every copy; every other line is the user's and stays as it is.
   std::vector<StateEntry> held;
+  std::map<std::string, size_t> copies;
   for (size_t n = 0; n < document.size(); ++n) {
     const std::string& line = document.Line(n);
     if (!Holds(gone, line) && !Holds(added, line)) continue;
-    document.Entry(n, "", line);
-    if (!HoldsLine(held, line)) held.push_back({"", line, line});
+    // A line holds no LF, so the key cannot be another copy's.
+    held.push_back({"", line + "\n" + std::to_string(copies[line]++), line});
+    document.Entry(n, "", held.back().key);
   }
   std::vector<StateEntry> now;
   for (const StateEntry& e : held) {
     if (!Holds(gone, e.line)) now.push_back(e);
   }
   for (const std::string& bookmark : added) {
-    if (!HoldsLine(now, bookmark)) now.push_back({"", bookmark, bookmark});
+    if (!HoldsLine(now, bookmark)) now.push_back({"", bookmark + "\n0", bookmark});
   }
-  if (now == held) return true;
-  // New bookmarks go after the file's last line.
+  if (now == held && !document.unreadable()) return true;
+  // New bookmarks go after the file's last line, in GTK's own format: UTF-8 with LF ends.
   if (document.size() > 0) document.Group(document.size() - 1, "");
-  // GTK splits the file at LF alone: a CR would end up in the label.
   return document.Save("bookmarks", file, held, now, {"", nullptr, "\n"});
 }
 

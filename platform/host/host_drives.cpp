@@ -166,6 +166,7 @@ class HostDrivesImpl final : public Drives {
         fail("the letter belongs to a drive of this PC");
       } else if (!seen.emplace(word, KeyOf(connection)).second) {
         fail("an earlier line has this connection");
+        document.Copy(n, word, KeyOf(connection));
       } else {
         (word == "connected" ? session : profile).push_back(connection);
         document.Entry(n, word, KeyOf(connection));

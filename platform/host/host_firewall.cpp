@@ -18,6 +18,18 @@ constexpr const char* kFirewallGroup = "Firewall";
 
 bool NameIs(std::string_view a, std::u16string_view b) { return NamesEqual(Utf8ToUtf16(a), b); }
 
+// A Name or Path keeps the blanks at its ends inside a pair of quotes, which reading takes off
+// again; a value that is in quotes itself gets a further pair, so that it reads back as it was.
+std::string Quoted(const std::string& value) {
+  const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  return quoted || TrimBlanks(value) != value ? '"' + value + '"' : value;
+}
+
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
+  return value;
+}
+
 class HostFirewallImpl final : public Firewall {
  public:
   HostFirewallImpl(std::string folder, ServiceManager& services, std::string service)
@@ -86,8 +98,8 @@ class HostFirewallImpl final : public Firewall {
     for (size_t i = 0; i < profile.applications.size(); ++i) {
       const FirewallApplication& app = profile.applications[i];
       const std::string group = ApplicationGroup(i);
-      entries.push_back({group, "Name", "Name=" + Utf16ToUtf8(app.name)});
-      entries.push_back({group, "Path", "Path=" + Utf16ToUtf8(app.image_path)});
+      entries.push_back({group, "Name", "Name=" + Quoted(Utf16ToUtf8(app.name))});
+      entries.push_back({group, "Path", "Path=" + Quoted(Utf16ToUtf8(app.image_path))});
       entries.push_back({group, "Enabled", std::string("Enabled=") + (app.enabled ? "yes" : "no")});
     }
     return entries;
@@ -147,7 +159,6 @@ class HostFirewallImpl final : public Firewall {
       }
       const std::string_view key = TrimBlanks(text.substr(0, equals));
       const std::string value(TrimBlanks(text.substr(equals + 1)));
-      const std::u16string wide = Utf8ToUtf16(value);
       // Which record the line holds; an unknown key still belongs to its section.
       std::string record;
       if (section == Section::kFirewall && NameIs(key, u"Firewall") &&
@@ -159,10 +170,10 @@ class HostFirewallImpl final : public Firewall {
         profile.exceptions_not_allowed = NameIs(value, u"not allowed");
         record = "Exceptions";
       } else if (section == Section::kApplication && NameIs(key, u"Name")) {
-        profile.applications.back().name = wide;
+        profile.applications.back().name = Utf8ToUtf16(Unquoted(value));
         record = "Name";
       } else if (section == Section::kApplication && NameIs(key, u"Path")) {
-        profile.applications.back().image_path = wide;
+        profile.applications.back().image_path = Utf8ToUtf16(Unquoted(value));
         record = "Path";
       } else if (section == Section::kApplication && NameIs(key, u"Enabled") &&
                  (NameIs(value, u"yes") || NameIs(value, u"no"))) {

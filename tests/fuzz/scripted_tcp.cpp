@@ -40,6 +40,7 @@ std::vector<uint8_t> TcpScript::Stream() const {
 
 void ScriptedTcpSockets::Queue(TcpScript script) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (queued_.empty() && connections_.empty()) played_.clear();
   queued_.push_back(std::move(script));
 }
 
@@ -95,6 +96,7 @@ int ScriptedTcpSockets::Send(platform::SOCKET s, const char* data, int length) {
       }
     }
     last_played_ = *c.script;
+    played_.push_back(last_played_);
   }
   return length;
 }

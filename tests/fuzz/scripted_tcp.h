@@ -48,6 +48,9 @@ class ScriptedTcpSockets final : public ForwardingSockets {
   void ClearQueue();
   // The script of the last connection as it was played (with the header it answered).
   const TcpScript& LastPlayed() const { return last_played_; }
+  // The scripts played since a script was last queued with nothing queued and no connection
+  // open (a test's first), in order, as they were played.
+  const std::vector<TcpScript>& Played() const { return played_; }
   size_t OpenConnections();
 
   platform::SOCKET Socket(int af, int type, int protocol) override;
@@ -80,6 +83,7 @@ class ScriptedTcpSockets final : public ForwardingSockets {
   std::deque<TcpScript> queued_;
   std::unordered_map<platform::SOCKET, Connection> connections_;
   TcpScript last_played_;
+  std::vector<TcpScript> played_;
 };
 
 }  // namespace fuzz

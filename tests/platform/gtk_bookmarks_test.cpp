@@ -25,6 +25,7 @@ TEST(GtkBookmarks, TheLineOfAConnection) {
       {{"W:", "\\\\nas\\Volume_1\\Photos\\2024"}, "smb://nas/Volume_1/Photos/2024 W: Volume_1/Photos/2024 on nas"},
       // A line end in a name would end the bookmark and start another line of the file.
       {{"V:", "\\\\nas\\a\nsmb://evil/x"}, "smb://nas/a%0Asmb%3A%2F%2Fevil%2Fx V: a smb://evil/x on nas"},
+      {{"U:", "\\\\nas\\caf\xE9"}, "smb://nas/caf%E9 U: caf\uFFFD on nas"},
   };
   for (const Case& c : cases) EXPECT_EQ(platform::ConnectionBookmark(c.connection), c.bookmark);
 }
@@ -81,6 +82,56 @@ TEST(GtkBookmarks, ALinkedFileIsWrittenWhereItPoints) {
   std::ifstream in(target, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
             "file:///srv/music Music\r\nsmb://Storage/Volume_1 Z: Volume_1 on Storage\n");
+}
+
+// Whatever the file held, our lines are GTK's: UTF-8 ending in LF, which alone ends a line for
+// GTK. A file GTK cannot read (not UTF-8, or with a NUL after which GTK reads nothing) is left
+// alone and the change fails; a bookmark the file holds twice goes with every copy.
+TEST(GtkBookmarks, TheFileIsWrittenAsGtkReadsIt) {
+  ScratchFolder folder;
+  const std::string ours = "smb://Storage/Volume_1 Z: Volume_1 on Storage";
+  const NetworkConnection z{"Z:", "\\\\Storage\\Volume_1"};
+  const struct {
+    const char* name;
+    std::string before;
+    bool adding;
+    std::string after;  // empty: refused and left as it was
+  } cases[] = {
+      {"a last line ending in a bare CR", "file:///srv/a A\r", true, "file:///srv/a A\r\n" + ours + "\n"},
+      {"CR inside a line", "file:///srv/a A\rB\n", true, "file:///srv/a A\rB\n" + ours + "\n"},
+      {"UTF-8 with its mark",
+       "\xEF\xBB\xBF"
+       "file:///srv/a A\n",
+       true,
+       "\xEF\xBB\xBF"
+       "file:///srv/a A\n" +
+           ours + "\n"},
+      {"UTF-16 with its mark", std::string("\xFF\xFEh\0i\0\n\0", 8), true, ""},
+      {"not UTF-8", "file:///srv/caf\xE9 Caf\xE9\n", true, ""},
+      {"a NUL", std::string("file:///srv/a A\n\0file:///srv/b B\n", 33), true, ""},
+      {"ours twice", ours + "\nfile:///srv/a A\n" + ours + "\n", false, "file:///srv/a A\n"},
+      {"ours twice, refused", std::string("\xFF\xFE", 2) + ours, false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = folder.Write("bookmarks", c.before);
+    ::testing::internal::CaptureStderr();
+    const bool done = c.adding ? platform::FollowRememberedConnections(file, {}, {z})
+                               : platform::FollowRememberedConnections(file, {z}, {});
+    const std::string reported = ::testing::internal::GetCapturedStderr();
+    std::ifstream in(file, std::ios::binary);
+    const std::string now(std::istreambuf_iterator<char>(in), {});
+    if (c.after.empty()) {
+      EXPECT_FALSE(done);
+      EXPECT_EQ(reported,
+                "bookmarks: cannot write " + file +
+                    ": it is there but cannot be read (not UTF-8 without NUL bytes, which GTK does not read)\n");
+      EXPECT_EQ(now, c.before);
+    } else {
+      EXPECT_TRUE(done) << reported;
+      EXPECT_EQ(now, c.after);
+    }
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +29,7 @@
 #include "platform/host_services.h"
 #include "platform/last_error.h"
 #include "platform/processes.h"
+#include "processes_at_once.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -221,7 +224,11 @@ TEST_F(HostStateTest, AStateFileThatCannotBeReadIsNeverWrittenOver) {
     std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(Read(file), mine);
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 3)
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".drives.txt.orvo-lock", ".firewall.txt.orvo-lock",
+                                            ".services.txt.orvo-lock", "drives.txt", "firewall.txt", "services.txt"}))
       << "no temporary file is left";
 }
 
@@ -450,6 +457,62 @@ TEST_F(HostStateTest, TheFirewallFileIsReadAsTheUserLeftItAndKeepsRegistrations)
   EXPECT_EQ(restarted->Admit(FirewallCall::kCreateManager), S_OK);
 }
 
+// A Name or Path with blanks at its ends keeps them in quotes; read back it is the same program,
+// so a second authorisation adds nothing. A value the user put in quotes loses them.
+TEST_F(HostStateTest, AnApplicationsNameAndPathKeepTheirBlanks) {
+  auto services = MakeHostServiceManager(state_.File("state"));
+  auto firewall = MakeHostFirewall(state_.File("state"), *services);
+  const FirewallApplication blanks{u" Orvo ", u"/opt/orvo/wizard ", true};
+  const FirewallApplication quoted{u"\"Backup\"", u"/opt/\"quoted\"", false};
+  for (const FirewallApplication& app : {blanks, quoted}) ASSERT_EQ(firewall->Authorize(app), S_OK);
+  const std::string written = Read(StateFile(kFirewallFileName));
+  EXPECT_NE(written.find("Name=\" Orvo \"\nPath=\"/opt/orvo/wizard \"\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("Name=\"\"Backup\"\"\nPath=/opt/\"quoted\"\n"), std::string::npos) << written;
+  for (const FirewallApplication& app : {blanks, quoted}) ASSERT_EQ(firewall->Authorize(app), S_OK);
+  EXPECT_EQ(Read(StateFile(kFirewallFileName)), written);
+  std::ofstream(StateFile(kFirewallFileName), std::ios::app) << "[Application]\nName = \"By hand\" \nPath=\"/opt/x\"\n";
+  FirewallProfileState profile;
+  ASSERT_EQ(firewall->ReadProfile(&profile), S_OK);
+  EXPECT_EQ(profile.applications, (std::vector<FirewallApplication>{blanks, quoted, {u"By hand", u"/opt/x", true}}));
+}
+
+// Two wizards that remember drives at once (each a process of its own) keep every drive in
+// drives.txt and every bookmark: each reads both files under the lock that the other's save holds.
+TEST_F(HostStateTest, TwoProgramsRememberingDrivesAtOnceLoseNothing) {
+  const std::string home = state_.File("home");
+  HostDriveSources sources = Sources();
+  sources.bookmarks = home + "/bookmarks";
+  std::filesystem::create_directories(home);
+  std::ofstream(sources.bookmarks) << "file:///srv/music Music\n";
+  const std::vector<std::string> letters[] = {{"Z", "Y", "X", "W", "V", "U", "T", "S", "R", "Q"},
+                                              {"P", "O", "N", "M", "L", "K", "J", "I", "H", "G"}};
+  const std::vector<int> codes = InProcessesAtOnce(2, [&](size_t program) {
+    auto drives = MakeHostDrives(sources);
+    InstallDrives(drives.get());
+    for (const std::string& letter : letters[program]) {
+      if (AddConnection((letter + ":").c_str(), ("\\\\Storage\\" + letter).c_str(), CONNECT_UPDATE_PROFILE) != 0) {
+        return 1;
+      }
+    }
+    return 0;
+  });
+  EXPECT_EQ(codes, (std::vector<int>{0, 0}));
+  const std::string drives = Read(StateFile(kDrivesFileName));
+  const std::string bookmarks = Read(sources.bookmarks);
+  EXPECT_TRUE(bookmarks.starts_with("file:///srv/music Music\n")) << bookmarks;
+  for (const auto& mine : letters) {
+    for (const std::string& letter : mine) {
+      EXPECT_NE(drives.find("remembered " + letter + ": \\\\Storage\\" + letter + "\n"), std::string::npos)
+          << letter << "\n"
+          << drives;
+      EXPECT_NE(bookmarks.find("smb://Storage/" + letter + " " + letter + ": " + letter + " on Storage\n"),
+                std::string::npos)
+          << letter << "\n"
+          << bookmarks;
+    }
+  }
+}
+
 // The state files of a user who edits them by hand, in the state folder below a temporary home.
 class HandEditedStateTest : public ::testing::Test {
  protected:
@@ -591,14 +654,33 @@ TEST_F(HandEditedStateTest, TheDrivesFileChangesOnlyTheConnectionsThatChange) {
   InstallDrives(nullptr);
 }
 
-// A box's host name with a line break and a tab cannot write a line of its own into the file.
-TEST_F(HandEditedStateTest, AShareNameWithControlCharactersIsRefused) {
+// A second line for a connection is skipped while the first stands, and goes with it: else the
+// cancelled connection would come back from it at the next call.
+TEST_F(HandEditedStateTest, ACancelledConnectionTakesEveryLineOfIt) {
+  Write(kDrivesFileName,
+        "session first-boot\n"
+        "remembered W: \\\\Backup\\Files\n"
+        "# mine\n"
+        "remembered W: \\\\Backup\\Copy\n");
+  auto drives = MakeDrives();
+  InstallDrives(drives.get());
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(WNetCancelConnection2A("W:", CONNECT_UPDATE_PROFILE, 1), 0u);
+  EXPECT_EQ(Read(File(kDrivesFileName)), "session first-boot\n# mine\n");
+  EXPECT_EQ(WNetCancelConnection2A("W:", CONNECT_UPDATE_PROFILE, 1), static_cast<DWORD>(ERROR_NOT_CONNECTED));
+  ::testing::internal::GetCapturedStderr();
+  InstallDrives(nullptr);
+}
+
+// A box's host name with a line break and a tab cannot write a line of its own into the file,
+// nor a share whose name ends in a blank, which reading the line would drop, change the share.
+TEST_F(HandEditedStateTest, AShareNameTheFileCannotKeepIsRefused) {
   const std::string mine = "session first-boot\nconnected W: \\\\Backup\\Files\n";
   Write(kDrivesFileName, mine);
   auto drives = MakeDrives();
   InstallDrives(drives.get());
-  for (const char* remote :
-       {"\\\\Storage\nremembered Q: \\\\Evil\\Share\\Volume_1", "\\\\Sto\trage\\Volume_1", "\\\\Storage\\Volume_1\r"}) {
+  for (const char* remote : {"\\\\Storage\nremembered Q: \\\\Evil\\Share\\Volume_1", "\\\\Sto\trage\\Volume_1",
+                             "\\\\Storage\\Volume_1\r", "\\\\Storage\\Volume_1 "}) {
     EXPECT_EQ(AddConnection("Z:", remote, CONNECT_UPDATE_PROFILE), static_cast<DWORD>(ERROR_INVALID_NAME));
   }
   EXPECT_EQ(Read(File(kDrivesFileName)), mine);

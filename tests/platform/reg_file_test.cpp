@@ -41,6 +41,7 @@ TEST(RegFile, ValueKinds) {
       {R"("Exp"=hex(2):25,00,41,00,00,00)", "Exp", {platform::REG_EXPAND_SZ, {0x25, 0, 0x41, 0, 0, 0}}},
       {R"("Q"=hex(b):01,00,00,00,00,00,00,00)", "Q", {platform::REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}}},
       {"\"Long\"=hex:01,02,\\\r\n  03,04,\\\r\n  05", "Long", {platform::REG_BINARY, {1, 2, 3, 4, 5}}},
+      {"\"Spaced\" = hex:01,02,\\\r\n  03", "Spaced", {platform::REG_BINARY, {1, 2, 3}}},
   };
   for (const Case& c : cases) {
     RegistryTree tree;
@@ -103,17 +104,19 @@ TEST(RegFile, BadLinesAreSkippedWithTheirNumbers) {
                                   "[HKEY_LOCAL_MACHINE\\Open\n"            // 19
                                   "[-HKEY_LOCAL_MACHINE]\n"                // 20
                                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n"    // 21
-                                  "\"Good3\"=\"3\"\n",                     // 22
+                                  "\"Good3\"=\"3\"\n"                      // 22
+                                  "\"Open=hex\"=\"C:\\\n"                  // 23: no hex data, so no going on
+                                  "\"Good4\"=\"4\"\n",                     // 24
                               tree);
   std::vector<int> lines;
   for (const RegFileProblem& p : problems) {
     lines.push_back(p.line);
     EXPECT_FALSE(p.reason.empty());
   }
-  EXPECT_EQ(lines, (std::vector<int>{2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 18, 19, 20}));
+  EXPECT_EQ(lines, (std::vector<int>{2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 18, 19, 20, 23}));
   const RegistryKey* key = tree.FindKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\T");
   ASSERT_NE(key, nullptr);
-  for (const char* good : {"Good1", "Good2", "Good3"}) EXPECT_NE(key->FindValue(good), nullptr) << good;
+  for (const char* good : {"Good1", "Good2", "Good3", "Good4"}) EXPECT_NE(key->FindValue(good), nullptr) << good;
   EXPECT_EQ(key->FindValue("Multi"), nullptr);
   EXPECT_EQ(tree.FindKey(HKEY_LOCAL_MACHINE, "A"), nullptr);
 }

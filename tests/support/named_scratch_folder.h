@@ -11,16 +11,16 @@
 #include <string_view>
 #include <utility>
 
-// A fresh folder "orvo-<name>-<random number>" in the system's temporary folder, removed with
-// everything in it at the end: when the object goes, or when the process ends through exit()
-// first (a death test's child, a program path that ends the process, a fuzzer's run), by the
-// process that made it.
+// A fresh folder "orvo-<name>-<random number>" in the system's temporary folder (or in `base`),
+// removed with everything in it at the end: when the object goes, or when the process ends
+// through exit() first (a death test's child, a program path that ends the process, a fuzzer's
+// run), by the process that made it.
 class NamedScratchFolder {
  public:
-  explicit NamedScratchFolder(std::string_view name) {
+  explicit NamedScratchFolder(std::string_view name, std::filesystem::path base = {}) {
     std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            std::string("orvo-").append(name).append("-").append(std::to_string(random()));
+    if (base.empty()) base = std::filesystem::temp_directory_path();
+    path_ = base / std::string("orvo-").append(name).append("-").append(std::to_string(random()));
     std::filesystem::create_directories(path_);
     Leftovers::Get().Add(path_);
   }
