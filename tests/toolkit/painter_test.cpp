@@ -19,8 +19,7 @@
 
 namespace {
 
-constexpr TColor kSkin = 0x1B180B;  // the skin's panel colour, 0x00BBGGRR
-const TRgb kSkinRgb{0x0B, 0x18, 0x1B};
+const TRgb kSkinRgb{0x0B, 0x18, 0x1B};  // the skin's panel colour
 const TRgb kWhite{0xFF, 0xFF, 0xFF};
 
 // 20 x 20: the left half opaque red, the right half blue at half opacity.
